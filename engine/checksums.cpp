@@ -1,0 +1,100 @@
+// The checksum run: open check, the CRC-32 pass over the stream, the four digest passes.
+#include "engine/checksums.h"
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/crc32.h"
+#include "engine/render.h"
+#include "engine/text.h"
+
+namespace tav {
+
+namespace {
+
+struct StreamCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+constexpr std::size_t kCrcChunk = 32768;
+constexpr int kOpeningSteps = 20;
+constexpr int kBudget = 100;
+
+void DigestPass(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
+  std::uint8_t digest[kMaxDigestBytes];
+  std::size_t length = 0;
+  if (!platform.DigestFile(slot, state.selectedPath, digest, &length)) return;
+  if (length > kMaxDigestBytes) return;
+  RenderDigest(digest, length, state.Result(slot), kResultCapacity, state.progressCounter,
+               InfoOf(slot).progressCap, ui);
+}
+
+}  // namespace
+
+bool ComputeCrc32(std::FILE* stream, char16_t* out) {
+  ClearText(out, kResultCapacity);
+  // Reads straight into a buffer of our own; the stream's own buffer stays small, so a
+  // 32 KiB fread becomes one read(2) into this buffer with no copy in between.
+  auto chunk = std::make_unique<std::uint8_t[]>(kCrcChunk);
+  std::uint32_t crc = 0;
+  for (;;) {
+    const std::size_t got = std::fread(chunk.get(), 1, kCrcChunk, stream);
+    if (got == 0) break;
+    crc = Crc32(crc, chunk.get(), got);
+  }
+  if (std::ferror(stream)) return false;
+  RenderCrc32(crc, out, kResultCapacity);
+  return true;
+}
+
+void ComputeMd5(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
+  DigestPass(state, ui, platform, Slot::Md5);
+}
+
+void ComputeSha(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
+  if (slot == Slot::Sha1 || slot == Slot::Sha256 || slot == Slot::Sha512)
+    DigestPass(state, ui, platform, slot);
+}
+
+void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
+  ui.SetProgressPos(0);
+  state.progressCounter = 0;
+
+  std::unique_ptr<std::FILE, StreamCloser> stream(platform.OpenStream(state.selectedPath));
+  if (!stream) {
+    ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    return;
+  }
+
+  while (state.progressCounter < kOpeningSteps) {
+    ui.StepProgress();
+    ++state.progressCounter;
+  }
+
+  char16_t crcText[kResultCapacity];
+  ComputeCrc32(stream.get(), crcText);
+  CopyText(state.Result(Slot::Crc32), kResultCapacity, TextView(crcText, kResultCapacity));
+  ui.SetText(ResultDisplay(Slot::Crc32), state.Result(Slot::Crc32));
+  stream.reset();
+
+  ComputeMd5(state, ui, platform);
+  ui.SetText(ResultDisplay(Slot::Md5), state.Result(Slot::Md5));
+  for (Slot slot : {Slot::Sha1, Slot::Sha256, Slot::Sha512}) {
+    ComputeSha(state, ui, platform, slot);
+    ui.SetText(ResultDisplay(slot), state.Result(slot));
+  }
+
+  if (state.progressCounter < kBudget) {
+    for (int i = state.progressCounter; i < kBudget; ++i) ui.StepProgress();
+  }
+  ui.SetProgressPos(kBudget);
+
+  for (auto& text : state.results) ClearText(text, kResultCapacity);
+
+  for (const SlotInfo& info : kSlots) ui.Enable(CopyButton(info.slot), true);
+  ui.Enable(Control::CompareButton, true);
+}
+
+void RunChecksums(AppState& state, UiOps& ui) { RunChecksums(state, ui, DefaultPlatform()); }
+
+}  // namespace tav

@@ -1,0 +1,102 @@
+// CRC-32 table code: the byte-at-a-time reference, slicing-by-8, and the one-time dispatch.
+#include "engine/crc32.h"
+
+#include <cstring>
+
+#include "engine/crc32_simd.h"
+
+namespace tav {
+
+void BuildCrc32Table(std::uint32_t table[256]) {
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t v = i;
+    for (int k = 0; k < 8; ++k) v = (v & 1) ? (v >> 1) ^ 0xEDB88320u : v >> 1;
+    table[i] = v;
+  }
+}
+
+std::uint32_t Crc32Bytewise(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+  std::uint32_t table[256];
+  BuildCrc32Table(table);
+  std::uint32_t v = ~crc;
+  for (std::size_t i = 0; i < size; ++i) v = (v >> 8) ^ table[(v ^ data[i]) & 0xFF];
+  return ~v;
+}
+
+namespace {
+
+// Eight tables derived from the byte table: t[k][b] is the CRC contribution of byte b
+// followed by k zero bytes. Built once; they are pure functions of the polynomial.
+struct SliceTables {
+  std::uint32_t t[8][256];
+  SliceTables() {
+    BuildCrc32Table(t[0]);
+    for (int b = 0; b < 256; ++b)
+      for (int k = 1; k < 8; ++k) t[k][b] = (t[k - 1][b] >> 8) ^ t[0][t[k - 1][b] & 0xFF];
+  }
+};
+
+const SliceTables& Slices() {
+  static const SliceTables tables;
+  return tables;
+}
+
+}  // namespace
+
+std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+  const auto& t = Slices().t;
+  std::uint32_t v = ~crc;
+  while (size >= 8) {
+    std::uint32_t lo, hi;
+    std::memcpy(&lo, data, 4);
+    std::memcpy(&hi, data + 4, 4);
+    // Little-endian loads: the first byte of the block is the low byte of `lo`.
+    lo ^= v;
+    v = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+        t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+    data += 8;
+    size -= 8;
+  }
+  while (size--) v = (v >> 8) ^ t[0][(v ^ *data++) & 0xFF];
+  return ~v;
+}
+
+namespace {
+
+Crc32Variant g_variants[] = {
+    {"bytewise", Crc32Bytewise, true},
+    {"slice8", Crc32Slice8, true},
+#if TAVRINEL_HAVE_CRC32_CLMUL
+    {"clmul", Crc32Clmul, false},
+    {"vpclmul", Crc32Vpclmul, false},
+#endif
+};
+
+Crc32Fn Choose() {
+#if TAVRINEL_HAVE_CRC32_CLMUL
+  g_variants[2].usable = CpuHasClmul();
+  g_variants[3].usable = CpuHasVpclmul();
+  if (g_variants[3].usable) return Crc32Vpclmul;
+  if (g_variants[2].usable) return Crc32Clmul;
+#endif
+  return Crc32Slice8;
+}
+
+Crc32Fn Chosen() {
+  static const Crc32Fn fn = Choose();
+  return fn;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+  return Chosen()(crc, data, size);
+}
+
+std::size_t Crc32Variants(const Crc32Variant** variants) {
+  Chosen();
+  *variants = g_variants;
+  return sizeof(g_variants) / sizeof(g_variants[0]);
+}
+
+}  // namespace tav

@@ -1,0 +1,71 @@
+// The console provider's operations: texts kept in memory, a trace line per call when asked.
+#include "tools/console_ui.h"
+
+#include "engine/text.h"
+
+namespace tav {
+
+const char* ControlName(Control control) {
+  static const char* const kNames[kControlCount] = {
+      "PathDisplay", "CompareInput", "ResultCrc32", "ResultMd5", "ResultSha1",
+      "ResultSha256", "ResultSha512", "CopyCrc32", "CopyMd5", "CopySha1",
+      "CopySha256", "CopySha512", "CompareButton", "RunButton", "ProgressBar"};
+  return kNames[static_cast<int>(control)];
+}
+
+std::string ToUtf8(const char16_t* text) {
+  std::string out;
+  std::u16string_view view(text);
+  if (!Utf16ToUtf8(view, &out)) {
+    // Only file names can hold an unpaired surrogate; show it replaced rather than not at all.
+    std::u16string fixed(view);
+    for (char16_t& c : fixed)
+      if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    Utf16ToUtf8(fixed, &out);
+  }
+  return out;
+}
+
+void ConsoleUi::SetText(Control control, const char16_t* text) {
+  texts_[static_cast<int>(control)] = text;
+  setAt_[static_cast<int>(control)] = Clock::now();
+  if (trace_) std::fprintf(trace_, "set-text %s \"%s\"\n", ControlName(control), ToUtf8(text).c_str());
+}
+
+std::size_t ConsoleUi::ReadText(Control control, char16_t* dest, std::size_t capacity) {
+  const std::u16string& text = texts_[static_cast<int>(control)];
+  CopyText(dest, capacity, text);
+  if (trace_) std::fprintf(trace_, "read-text %s\n", ControlName(control));
+  return TextLength(dest, capacity);
+}
+
+void ConsoleUi::Enable(Control control, bool on) {
+  if (trace_) std::fprintf(trace_, "enable %s %s\n", ControlName(control), on ? "on" : "off");
+}
+
+void ConsoleUi::SetProgressPos(int position) {
+  if (trace_) std::fprintf(trace_, "progress-pos %d\n", position);
+}
+
+void ConsoleUi::StepProgress() {
+  if (trace_) std::fprintf(trace_, "progress-step\n");
+}
+
+void ConsoleUi::SelectAll(Control control) {
+  if (trace_) std::fprintf(trace_, "select-all %s\n", ControlName(control));
+}
+
+void ConsoleUi::CopySelection(Control control) {
+  if (trace_) std::fprintf(trace_, "copy-selection %s\n", ControlName(control));
+}
+
+void ConsoleUi::ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) {
+  messageShown_ = true;
+  if (trace_)
+    std::fprintf(trace_, "message-box %s \"%s\" \"%s\"\n",
+                 icon == MessageIcon::Warning ? "warning" : "plain", ToUtf8(caption).c_str(),
+                 ToUtf8(text).c_str());
+  std::fprintf(stderr, "%s\n%s\n", ToUtf8(caption).c_str(), ToUtf8(text).c_str());
+}
+
+}  // namespace tav

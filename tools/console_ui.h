@@ -1,0 +1,44 @@
+// A console provider of the window operations: keeps control texts, can trace every call.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ui_ops.h"
+
+namespace tav {
+
+const char* ControlName(Control control);
+std::string ToUtf8(const char16_t* text);
+
+class ConsoleUi final : public UiOps {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit ConsoleUi(std::FILE* trace) : trace_(trace) {}
+
+  void SetText(Control control, const char16_t* text) override;
+  std::size_t ReadText(Control control, char16_t* dest, std::size_t capacity) override;
+  void Enable(Control control, bool on) override;
+  void SetProgressPos(int position) override;
+  void StepProgress() override;
+  void SelectAll(Control control) override;
+  void CopySelection(Control control) override;
+  void ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) override;
+  bool ChooseFile(char16_t*, std::size_t, char16_t*, std::size_t) override { return false; }
+
+  const std::u16string& Text(Control c) const { return texts_[static_cast<int>(c)]; }
+  // When each control last had its text set (for per-pass timing).
+  Clock::time_point SetAt(Control c) const { return setAt_[static_cast<int>(c)]; }
+  bool messageShown() const { return messageShown_; }
+
+ private:
+  std::FILE* trace_;
+  std::u16string texts_[kControlCount];
+  Clock::time_point setAt_[kControlCount];
+  bool messageShown_ = false;
+};
+
+}  // namespace tav

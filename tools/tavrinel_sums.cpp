@@ -1,0 +1,92 @@
+// tavrinel-sums: the desktop app's checksum run on one file, headless, for checks and timing.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/checksums.h"
+#include "engine/text.h"
+#include "tools/console_ui.h"
+
+namespace {
+
+using Clock = tav::ConsoleUi::Clock;
+
+// Notes when the run's open check finished: the CRC-32 pass starts right after it.
+class TimedPlatform final : public tav::ChecksumPlatform {
+ public:
+  std::FILE* OpenStream(const char16_t* path) override {
+    std::FILE* f = tav::DefaultPlatform().OpenStream(path);
+    opened = Clock::now();
+    return f;
+  }
+  bool DigestFile(tav::Slot slot, const char16_t* path, std::uint8_t* digest,
+                  std::size_t* length) override {
+    return tav::DefaultPlatform().DigestFile(slot, path, digest, length);
+  }
+  Clock::time_point opened;
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: tavrinel-sums [--trace] [--time] FILE\n"
+               "  prints CRC32, MD5, SHA-1, SHA-256 and SHA-512 of FILE as LABEL<TAB>VALUE\n"
+               "  --trace  print every window operation of the run, in order\n"
+               "  --time   print each pass's seconds and MB/s to stderr\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool trace = false, timing = false;
+  const char* file = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--trace") == 0) trace = true;
+    else if (std::strcmp(argv[i], "--time") == 0) timing = true;
+    else if (std::strcmp(argv[i], "--") == 0 && i + 1 < argc && !file) file = argv[++i];
+    else if (argv[i][0] == '-' && argv[i][1] != 0) return Usage();
+    else if (!file) file = argv[i];
+    else return Usage();
+  }
+  if (!file) return Usage();
+
+  tav::AppState state;
+  const std::u16string path = tav::Utf8ToUtf16(file);
+  if (path.size() >= tav::kPathCapacity) {
+    std::fprintf(stderr, "tavrinel-sums: path longer than %zu UTF-16 units: %s\n",
+                 tav::kPathCapacity - 1, file);
+    return 2;
+  }
+  tav::CopyText(state.selectedPath, tav::kPathCapacity, path);
+
+  tav::ConsoleUi ui(trace ? stdout : nullptr);
+  TimedPlatform platform;
+  tav::RunChecksums(state, ui, platform);
+  if (ui.messageShown()) return 1;
+
+  if (!trace) {
+    for (const tav::SlotInfo& info : tav::kSlots)
+      std::printf("%s\t%s\n", tav::ToUtf8(info.label).c_str(),
+                  tav::ToUtf8(ui.Text(tav::ResultDisplay(info.slot)).c_str()).c_str());
+  }
+
+  if (timing) {
+    struct stat st;
+    const double mb = ::stat(file, &st) == 0 ? st.st_size / 1e6 : 0.0;
+    Clock::time_point start = platform.opened;
+    double total = 0;
+    for (const tav::SlotInfo& info : tav::kSlots) {
+      const Clock::time_point end = ui.SetAt(tav::ResultDisplay(info.slot));
+      const double s = std::chrono::duration<double>(end - start).count();
+      total += s;
+      std::fprintf(stderr, "%-8s %8.3f s %10.1f MB/s\n", tav::ToUtf8(info.label).c_str(), s,
+                   s > 0 ? mb / s : 0.0);
+      start = end;
+    }
+    std::fprintf(stderr, "%-8s %8.3f s %10.1f MB/s\n", "total", total, total > 0 ? mb / total : 0.0);
+  }
+  return 0;
+}
