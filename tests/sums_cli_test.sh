@@ -25,7 +25,8 @@ trace="$("$sums" --trace "$dir/abc")"
 [ "$(printf '%s\n' "$trace" | head -1)" = "progress-pos 0" ] || fail "trace starts with: $(printf '%s\n' "$trace" | head -1)"
 [ "$(printf '%s\n' "$trace" | sed -n 22p)" = 'set-text ResultCrc32 "352441c2"' ] || fail "trace line 22"
 [ "$(printf '%s\n' "$trace" | grep -c progress-step)" = 100 ] || fail "steps"
-[ "$(printf '%s\n' "$trace" | tail -1)" = "enable CompareButton on" ] || fail "trace end"
+[ "$(printf '%s\n' "$trace" | sed -n 113p)" = "enable CompareButton on" ] || fail "trace end"
+[ "$(printf '%s\n' "$trace" | tail -1)" = "$(printf 'SHA-512\t%s' "$(printf abc | sha512sum | cut -d' ' -f1)")" ] || fail "values after the trace"
 
 # A missing file and a FIFO: the warning on stderr, exit 1, nothing on stdout, no hang.
 mkfifo "$dir/fifo"

@@ -33,7 +33,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: tavrinel-sums [--trace] [--time] FILE\n"
                "  prints CRC32, MD5, SHA-1, SHA-256 and SHA-512 of FILE as LABEL<TAB>VALUE\n"
-               "  --trace  print every window operation of the run, in order\n"
+               "  --trace  first print every window operation of the run, in order\n"
                "  --time   print each pass's seconds and MB/s to stderr\n");
   return 2;
 }
@@ -67,11 +67,9 @@ int main(int argc, char** argv) {
   tav::RunChecksums(state, ui, platform);
   if (ui.messageShown()) return 1;
 
-  if (!trace) {
-    for (const tav::SlotInfo& info : tav::kSlots)
-      std::printf("%s\t%s\n", tav::ToUtf8(info.label).c_str(),
-                  tav::ToUtf8(ui.Text(tav::ResultDisplay(info.slot)).c_str()).c_str());
-  }
+  for (const tav::SlotInfo& info : tav::kSlots)
+    std::printf("%s\t%s\n", tav::ToUtf8(info.label).c_str(),
+                tav::ToUtf8(ui.Text(tav::ResultDisplay(info.slot)).c_str()).c_str());
 
   if (timing) {
     struct stat st;
