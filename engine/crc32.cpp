@@ -63,23 +63,33 @@ std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size
 
 namespace {
 
+// Slowest first; Choose() takes the last one this CPU can run.
 Crc32Variant g_variants[] = {
     {"bytewise", Crc32Bytewise, true},
     {"slice8", Crc32Slice8, true},
 #if TAVRINEL_HAVE_CRC32_CLMUL
     {"clmul", Crc32Clmul, false},
-    {"vpclmul", Crc32Vpclmul, false},
+#if TAVRINEL_HAVE_CRC32_VPCLMUL
+    {"vpclmul-avx2", Crc32VpclmulAvx2, false},
+    {"vpclmul-avx512", Crc32VpclmulAvx512, false},
+#endif
 #endif
 };
 
 Crc32Fn Choose() {
+  for (Crc32Variant& v : g_variants) {
 #if TAVRINEL_HAVE_CRC32_CLMUL
-  g_variants[2].usable = CpuHasClmul();
-  g_variants[3].usable = CpuHasVpclmul();
-  if (g_variants[3].usable) return Crc32Vpclmul;
-  if (g_variants[2].usable) return Crc32Clmul;
+    if (v.fn == Crc32Clmul) v.usable = CpuHasClmul();
+#if TAVRINEL_HAVE_CRC32_VPCLMUL
+    if (v.fn == Crc32VpclmulAvx2) v.usable = CpuHasVpclmulAvx2();
+    if (v.fn == Crc32VpclmulAvx512) v.usable = CpuHasVpclmulAvx512();
 #endif
-  return Crc32Slice8;
+#endif
+  }
+  Crc32Fn best = Crc32Slice8;
+  for (const Crc32Variant& v : g_variants)
+    if (v.usable) best = v.fn;
+  return best;
 }
 
 Crc32Fn Chosen() {
