@@ -1,0 +1,31 @@
+// Entry of the Linux desktop app: one main window, fitted to its outer size, then the event loop.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "window/qt/main_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  tav::qt::MainWindow window;
+  window.show();
+
+  // The window manager reports its frame a moment after the window is mapped; only then can
+  // the client area be shrunk so that the frame around it is 1280 by 720. Without a window
+  // manager no frame ever arrives and the client area stays 1280 by 720.
+  QElapsedTimer waited;
+  waited.start();
+  QTimer frameWatch;
+  frameWatch.setInterval(20);
+  QObject::connect(&frameWatch, &QTimer::timeout, &window, [&] {
+    if (window.frameGeometry().size() != window.size()) {
+      window.FitOuterSize();
+      frameWatch.stop();
+    } else if (waited.elapsed() > 3000) {
+      frameWatch.stop();
+    }
+  });
+  frameWatch.start();
+
+  return app.exec();
+}

@@ -1,0 +1,130 @@
+// The main window's controls, painting and drops; every click goes to the shared command router.
+#include "window/qt/main_window.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+#include <string_view>
+
+#include "window/commands.h"
+#include "window/layout.h"
+
+namespace tav::qt {
+
+namespace {
+
+// The first dropped entry that is a local file, as the file system names it; empty if none.
+QString FirstDroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return {};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      ui_(this) {
+  setWindowTitle(QString::fromUtf16(kWindowTitle));
+  // The outer size is fitted once the frame is known (FitOuterSize); until then, and with no
+  // window manager at all, the client area is the full size.
+  setFixedSize(kWindowWidth, kWindowHeight);
+  setAcceptDrops(true);
+  // A missing or unreadable picture leaves a null image: the window paints white.
+  background_.load(QString::fromLatin1(kBackgroundFile));
+  CreateControls();
+}
+
+void MainWindow::CreateControls() {
+  for (const ControlSpec& spec : kControlLayout) {
+    const QString text = spec.text ? QString::fromUtf16(spec.text) : QString();
+    QWidget* w = nullptr;
+    switch (spec.kind) {
+      case ControlKind::Static: {
+        auto* label = new QLabel(text, this);
+        label->setAlignment(Qt::AlignVCenter |
+                            (IsCentered(spec) ? Qt::AlignHCenter : Qt::AlignLeft));
+        label->setTextFormat(Qt::PlainText);
+        w = label;
+        break;
+      }
+      case ControlKind::Edit: {
+        auto* edit = new QLineEdit(text, this);
+        edit->setReadOnly(IsReadOnly(spec));
+        if (IsCentered(spec)) edit->setAlignment(Qt::AlignCenter);
+        edit->setCursorPosition(0);
+        // Clicks may focus and type, but Tab does not walk through the controls.
+        edit->setFocusPolicy(Qt::ClickFocus);
+        w = edit;
+        break;
+      }
+      case ControlKind::Button: {
+        auto* button = new QPushButton(text, this);
+        button->setFocusPolicy(Qt::ClickFocus);
+        if (spec.style & style::kDefPushButton) button->setDefault(true);
+        const int id = spec.id;
+        connect(button, &QPushButton::clicked, this,
+                [this, id] { RouteCommand(state_, ui_, id, 0); });
+        w = button;
+        break;
+      }
+      case ControlKind::Progress: {
+        auto* bar = new QProgressBar(this);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        w = bar;
+        break;
+      }
+    }
+    w->setObjectName(QString::fromLatin1(spec.objectName));
+    w->setGeometry(spec.x, spec.y, spec.width, spec.height);
+    w->setEnabled(StartsEnabled(spec));
+    // Files dropped on any control are the window's: an editable line would otherwise take
+    // a drop that also carries text.
+    w->setAcceptDrops(false);
+    if (spec.role != kNoRole) ui_.Bind(static_cast<Control>(spec.role), w);
+  }
+}
+
+void MainWindow::FitOuterSize() {
+  const QSize frame = frameGeometry().size() - size();
+  setFixedSize(QSize(kWindowWidth, kWindowHeight) - frame);
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  // Always scaled to the full outer size; what falls outside the client area is not seen.
+  if (!background_.isNull())
+    painter.drawImage(QRect(0, 0, kWindowWidth, kWindowHeight), background_);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!FirstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (!FirstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = FirstDroppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  AcceptDroppedPath(state_, ui_,
+                    std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
+                                        static_cast<std::size_t>(path.size())));
+  activateWindow();
+  raise();
+}
+
+}  // namespace tav::qt

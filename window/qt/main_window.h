@@ -1,0 +1,39 @@
+// The Qt main window: the 23 controls, the background picture, file drops and command routing.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "engine/slots.h"
+#include "window/qt/qt_ui_ops.h"
+
+namespace tav::qt {
+
+class MainWindow final : public QWidget {
+ public:
+  // Builds the controls and loads "bg.png" from the current directory.
+  explicit MainWindow(QWidget* parent = nullptr);
+
+  // Shrinks the client area so that the outer frame, as the window manager reports it, is
+  // 1280 by 720. Without a window manager frame the client area itself is 1280 by 720.
+  void FitOuterSize();
+
+  AppState& State() { return state_; }
+  QtUiOps& Ui() { return ui_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateControls();
+
+  // The texts every command works on; one window per process, so one state per process.
+  AppState state_;
+  QtUiOps ui_;
+  QImage background_;
+};
+
+}  // namespace tav::qt

@@ -1,0 +1,143 @@
+// Qt provider of the window operations: every command reaches the widgets through these.
+#include "window/qt/qt_ui_ops.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <string_view>
+
+#include "engine/checksums.h"
+#include "engine/text.h"
+#include "window/commands.h"
+#include "window/qt/seams.h"
+
+namespace tav::qt {
+
+const QString kFileFilterName = QStringLiteral("모든 파일 (*.*)");
+
+namespace {
+
+QString FromText(const char16_t* text) { return QString::fromUtf16(text); }
+
+std::u16string_view ViewOf(const QString& s) {
+  return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
+}  // namespace
+
+void ConfigureFileDialog(QFileDialog& dialog, const QString& startPath) {
+  // Qt's own dialog on every desktop, so the filter below behaves the same everywhere.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A typed name need not exist: it becomes the selection and the run reports it missing.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(kFileFilterName);
+  // On Windows *.* matches every file; here the same pattern would hide every name without a
+  // dot (README, Makefile, most executables). Keep the label, match everything.
+  if (auto* model = dialog.findChild<QFileSystemModel*>())
+    model->setNameFilters({QStringLiteral("*")});
+  else
+    dialog.setNameFilter(QStringLiteral("모든 파일 (*)"));
+  if (!startPath.isEmpty()) {
+    const QFileInfo start(startPath);
+    dialog.setDirectory(start.absolutePath());
+    dialog.selectFile(start.fileName());
+  }
+}
+
+void QtUiOps::SetText(Control control, const char16_t* text) {
+  QWidget* w = Widget(control);
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(FromText(text));
+    // Show the start of a long path, as an edit control does after its text is set.
+    edit->setCursorPosition(0);
+  } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+    button->setText(FromText(text));
+  } else {
+    return;
+  }
+  // The run sets each display from inside one click; without this the user would see all
+  // five values appear together only when the run is over.
+  w->repaint();
+}
+
+std::size_t QtUiOps::ReadText(Control control, char16_t* dest, std::size_t capacity) {
+  if (capacity == 0) return 0;
+  QString text;
+  if (auto* edit = qobject_cast<QLineEdit*>(Widget(control)))
+    text = edit->text();
+  else if (auto* button = qobject_cast<QPushButton*>(Widget(control)))
+    text = button->text();
+  CopyText(dest, capacity, ViewOf(text));
+  return TextLength(dest, capacity);
+}
+
+void QtUiOps::Enable(Control control, bool on) {
+  if (QWidget* w = Widget(control)) w->setEnabled(on);
+}
+
+void QtUiOps::SetProgressPos(int position) {
+  if (auto* bar = qobject_cast<QProgressBar*>(Widget(Control::ProgressBar)))
+    bar->setValue(position);
+}
+
+void QtUiOps::StepProgress() {
+  // The bar repaints itself on a change of a pixel or more; one step is about 13 pixels.
+  if (auto* bar = qobject_cast<QProgressBar*>(Widget(Control::ProgressBar)))
+    bar->setValue(bar->value() + 1);
+}
+
+void QtUiOps::SelectAll(Control control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(Widget(control))) edit->selectAll();
+}
+
+void QtUiOps::CopySelection(Control control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(Widget(control))) edit->copy();
+}
+
+void QtUiOps::ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) {
+  const QString body = FromText(text);
+  const QString title = FromText(caption);
+  if (const MessageHook& hook = MessageSeam::Hook()) {
+    hook(title, body, icon);
+    return;
+  }
+  QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  title, body, QMessageBox::Ok, owner_);
+  // File titles appear in the texts; a name such as "<b>x</b>" must show as typed.
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+bool QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                         std::size_t titleCapacity) {
+  const QString start = QString::fromUtf16(path, static_cast<qsizetype>(TextLength(path, pathCapacity)));
+  QString chosen;
+  if (FileChooserSeam::HasNext()) {
+    chosen = FileChooserSeam::TakeNext(start);
+  } else {
+    QFileDialog dialog(owner_);
+    ConfigureFileDialog(dialog, start);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().constFirst();
+  }
+  if (chosen.isEmpty()) return false;
+  const std::u16string_view full = ViewOf(chosen);
+  if (full.size() >= pathCapacity) {
+    // Cutting the path would name some other file or folder; the run would hash that one
+    // under this file's name. Refuse the choice the way the run refuses a file it cannot
+    // open, and keep the previous selection.
+    ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    return false;
+  }
+  CopyText(path, pathCapacity, full);
+  ClearText(title, titleCapacity);
+  FileTitleOf(full, title, titleCapacity);
+  return true;
+}
+
+}  // namespace tav::qt
