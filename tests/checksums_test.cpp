@@ -254,6 +254,7 @@ TEST(ChecksumRun, FileDeletedAfterSelectionGetsTheWarning) {
 }
 
 // A digest pass that cannot open the file any more shows nothing, not the digest of no bytes.
+#ifndef _WIN32  // Windows refuses to delete an open file; its own suite has this case.
 TEST(ChecksumRun, DigestPassWhoseOpenFailsStaysEmpty) {
   class VanishingPlatform final : public ChecksumPlatform {
    public:
@@ -281,6 +282,7 @@ TEST(ChecksumRun, DigestPassWhoseOpenFailsStaysEmpty) {
   EXPECT_EQ(run.ui.progress, 100);
   EXPECT_TRUE(run.ui.Enabled(Control::CompareButton));
 }
+#endif
 
 #ifndef _WIN32
 // A stream that delivers some bytes and then fails, as a disk can part-way through a file.

@@ -239,7 +239,7 @@ TEST(ButtonStates, FollowSelectionAndRuns) {
 // The whole use without a window: drop, run, copy, paste into the compare box, compare.
 TEST(EndToEnd, DropRunCopyCompare) {
   testing::ScratchDir dir;
-  const auto file = dir.Write("데이터.bin", testing::RandomBytes(100000, 42));
+  const auto file = dir.Write(u8"데이터.bin", testing::RandomBytes(100000, 42));
   AppState state;
   RecordingUi ui;
   AcceptDroppedPath(state, ui, testing::U16(file));
