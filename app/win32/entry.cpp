@@ -1,0 +1,66 @@
+// Program start for Windows: GDI+, the window class, the main window and the message loop.
+#include "app/win32/entry.h"
+
+#include <gdiplus.h>
+
+#include "window/layout.h"
+#include "window/win32/main_window.h"
+
+namespace tav::win32 {
+
+ATOM RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  // No icon of the program's own: the system draws its default.
+  windowClass.hIcon = LoadIconW(nullptr, nullptr);
+  windowClass.hIconSm = LoadIconW(nullptr, nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = WindowTitle();
+  return RegisterClassExW(&windowClass);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  // A caption with the system menu and close box only: no sizing border, no minimise or
+  // maximise box, so the 1280 x 720 layout is never squeezed.
+  return CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, WindowTitle(), WindowTitle(),
+                         WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth,
+                         kWindowHeight, nullptr, nullptr, instance, nullptr);
+}
+
+int RunMessageLoop() {
+  MSG message = {};
+  for (;;) {
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) break;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    } else {
+      WaitMessage();
+    }
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int RunApplication(HINSTANCE instance, int showCommand) {
+  Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+
+  SetInstance(instance);
+  RegisterMainClass(instance);
+  const HWND window = CreateMainWindow(instance);
+  int code = 1;
+  if (window) {
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    code = RunMessageLoop();
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return code;
+}
+
+}  // namespace tav::win32

@@ -1,0 +1,142 @@
+// The main window procedure: control creation, painting bg.png, command routing and drops.
+#include "window/win32/main_window.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+#include <cstring>
+
+#include "window/commands.h"
+#include "window/layout.h"
+
+namespace tav::win32 {
+
+namespace gdip = Gdiplus::DllExports;
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+// The background picture: created with the main window, deleted when it is destroyed.
+Gdiplus::GpImage* g_background = nullptr;
+
+constexpr int kPictureWidth = 1280;
+constexpr int kPictureHeight = 720;
+
+void PaintBackground(HWND window) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window, &paint);
+  Gdiplus::GpGraphics* graphics = nullptr;
+  gdip::GdipCreateFromHDC(dc, &graphics);
+  // Drawn even without a picture: the call then fails harmlessly and the class's white
+  // background stays.
+  gdip::GdipDrawImageRectI(graphics, g_background, 0, 0, kPictureWidth, kPictureHeight);
+  EndPaint(window, &paint);
+  if (graphics) gdip::GdipDeleteGraphics(graphics);
+}
+
+}  // namespace
+
+void SetInstance(HINSTANCE instance) { g_instance = instance; }
+HINSTANCE Instance() { return g_instance; }
+
+AppState& SharedState() {
+  static AppState state;
+  return state;
+}
+
+Win32Ui& SharedUi() {
+  static Win32Ui ui;
+  return ui;
+}
+
+const wchar_t* WindowTitle() { return Wide(kWindowTitle); }
+
+const wchar_t* ClassOf(int kind) {
+  switch (static_cast<ControlKind>(kind)) {
+    case ControlKind::Static: return L"STATIC";
+    case ControlKind::Edit: return L"EDIT";
+    case ControlKind::Button: return L"BUTTON";
+    case ControlKind::Progress: return PROGRESS_CLASSW;
+  }
+  return L"STATIC";
+}
+
+void CreateControls(HWND window) {
+  AppState& state = SharedState();
+  Win32Ui& ui = SharedUi();
+  ui.SetMainWindow(window);
+
+  DragAcceptFiles(window, TRUE);
+
+  FillOpenFileRecord(OpenFileRecord(), window, Wide(state.selectedPath), kPathCapacity,
+                     Wide(state.fileTitle), kTitleCapacity);
+
+  g_background = nullptr;
+  if (gdip::GdipLoadImageFromFile(L"bg.png", &g_background) != Gdiplus::Ok) g_background = nullptr;
+
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+
+  for (const ControlSpec& spec : kControlLayout) {
+    const HWND control = CreateWindowExW(
+        spec.exStyle, ClassOf(static_cast<int>(spec.kind)),
+        spec.text ? Wide(spec.text) : nullptr, spec.style, spec.x, spec.y, spec.width,
+        spec.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        g_instance, nullptr);
+    if (spec.role != kNoRole) ui.SetControl(static_cast<Control>(spec.role), control);
+  }
+
+  const HWND progress = ui.ControlWindow(Control::ProgressBar);
+  SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  SendMessageW(progress, PBM_SETPOS, 0, 0);
+  SendMessageW(progress, PBM_SETSTEP, 1, 0);
+}
+
+void AcceptDroppedFile(HWND window, HDROP drop) {
+  AppState& state = SharedState();
+  wchar_t* path = Wide(state.selectedPath);
+  wchar_t* title = Wide(state.fileTitle);
+  // Only the first file of a drop is taken, cut to the selected path's capacity.
+  if (DragQueryFileW(drop, 0, path, kPathCapacity) == 0) path[0] = 0;
+
+  wchar_t name[260] = {};
+  wchar_t extension[260] = {};
+  _wsplitpath_s(path, nullptr, 0, nullptr, 0, name, 260, extension, 260);
+  wcscat_s(name, 260, extension);
+  std::memset(title, 0, kTitleCapacity * sizeof(wchar_t));
+  wcscat_s(title, kTitleCapacity, name);
+
+  ApplySelection(state, SharedUi());
+  DragFinish(drop);
+  SetForegroundWindow(window);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      CreateControls(window);
+      return 0;
+    case WM_DESTROY:
+      if (g_background) {
+        gdip::GdipDisposeImage(g_background);
+        g_background = nullptr;
+      }
+      PostQuitMessage(0);
+      return 0;
+    case WM_PAINT:
+      PaintBackground(window);
+      return 0;
+    case WM_COMMAND:
+      RouteCommand(SharedState(), SharedUi(), LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DROPFILES:
+      AcceptDroppedFile(window, reinterpret_cast<HDROP>(wParam));
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace tav::win32
