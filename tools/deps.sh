@@ -13,8 +13,9 @@ tav_need() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What the Linux build needs: compiler, CMake, OpenSSL's libcrypto, Qt 6 Widgets.
-TAV_BUILD_PACKAGES=(g++ make cmake pkg-config libssl-dev qt6-base-dev libgl-dev)
+# What the Linux build needs: compiler, CMake, OpenSSL's libcrypto, Qt 6 Widgets; and a font
+# with Hangul for the window's Korean captions (a bare system may have none).
+TAV_BUILD_PACKAGES=(g++ make cmake pkg-config libssl-dev qt6-base-dev libgl-dev fonts-noto-cjk)
 # What the Linux suites need on top: GoogleTest, zlib and coreutils to cross-check against,
 # and a virtual X server with a window manager and clipboard tool for the desktop smoke test.
-TAV_TEST_PACKAGES=(libgtest-dev zlib1g-dev xvfb xauth openbox xclip x11-utils)
+TAV_TEST_PACKAGES=(libgtest-dev zlib1g-dev xvfb xauth openbox xclip x11-utils xdotool)

@@ -12,7 +12,15 @@ if [ ! -x "$root/build/linux/app/qt/tavrinel" ]; then
   exit 0
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: run this from a desktop session, or start one with e.g. 'Xvfb :1 & DISPLAY=:1 bash tools/run.sh'." >&2
+  cat >&2 <<'EOF'
+No display: Tavrinel is a desktop app and needs a graphical session to show its window.
+  - Run this command from a terminal inside your desktop session, or
+  - over SSH, connect with 'ssh -X' so the window opens on your own screen, or
+  - on a machine with no screen at all, start it on a virtual display:
+      xvfb-run -a -s '-screen 0 1600x900x24' bash tools/run.sh
+    (nothing appears anywhere; 'bash tools/test-desktop.sh' drives it and checks it there).
+For checksums without any window: build/linux/tools/tavrinel-sums FILE
+EOF
   exit 1
 fi
 cd "$root"   # bg.png is looked up in the current directory
