@@ -134,6 +134,7 @@ active_is_main() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
 click 1200 47
 wait_for 10 sh -c '[ "$(xdotool getactivewindow 2>/dev/null)" != "'"$wid"'" ]' ||
   { echo "desktop: no dialog" >&2; exit 1; }
+sleep 0.3  # let the dialog settle its keyboard focus on the name field
 xdotool type --delay 5 "$sample"
 xdotool key Return
 wait_for 10 active_is_main || true
