@@ -1,0 +1,143 @@
+// Benchmark helper: in-memory CRC-32 speed per variant, and the best single pass per algorithm over a file.
+//
+//   pass_limit crc-mem            GB/s of every usable CRC-32 variant, cache-resident and from RAM
+//   pass_limit passes FILE [N]    for CRC-32, MD5, SHA-1, SHA-256 and SHA-512, the best of N
+//                                 passes over FILE with read(2) sizes of 64 KiB, 256 KiB and 1 MiB; one
+//                                 line "best ALGO SECONDS READSIZE" each, then "limit SECONDS";
+//                                 every single pass goes to stderr as "pass ALGO READSIZE SECONDS"
+//
+// A pass here is the cheapest way to compute one checksum of a file with one read of it:
+// large reads straight into an aligned buffer, the fastest CRC-32 this CPU runs, OpenSSL's
+// EVP fed whole reads. The sum of the five best passes is what five passes cannot beat.
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/crc32.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Keeps the CRC loops from being optimised away.
+volatile std::uint32_t g_sink;
+
+int CrcMem() {
+  const tav::Crc32Variant* variants = nullptr;
+  const std::size_t count = tav::Crc32Variants(&variants);
+  tav::Crc32Fn chosen = nullptr;
+  for (std::size_t v = 0; v < count; ++v)
+    if (variants[v].usable) chosen = variants[v].fn;
+  struct Setting {
+    const char* what;
+    std::size_t buffer;
+    std::size_t total;
+  };
+  const Setting settings[] = {{"256 KiB buffer (cache)", 256u << 10, 2ull << 30},
+                              {"256 MiB buffer (RAM)", 256u << 20, 2ull << 30}};
+  for (const Setting& s : settings) {
+    std::vector<std::uint8_t> data(s.buffer);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
+    for (std::size_t v = 0; v < count; ++v) {
+      if (!variants[v].usable) continue;
+      // The byte-at-a-time reference is slow: give it a sixteenth of the work.
+      const std::size_t total = v == 0 ? s.total / 16 : s.total;
+      std::uint32_t crc = 0;
+      double best = 1e9;
+      for (int round = 0; round < 3; ++round) {
+        const auto start = Clock::now();
+        for (std::size_t done = 0; done < total; done += s.buffer)
+          crc = variants[v].fn(crc, data.data(), data.size());
+        best = std::min(best, Seconds(start));
+      }
+      g_sink = crc;
+      std::printf("crc-mem %-16s %-24s %7.2f GB/s%s\n", variants[v].name, s.what,
+                  total / best / 1e9, variants[v].fn == chosen ? "  <- in use" : "");
+    }
+  }
+  return 0;
+}
+
+// One pass over `path` with reads of `chunk` bytes; `update` consumes each read.
+template <typename Update>
+double Pass(const char* path, std::size_t chunk, std::uint8_t* buffer, Update update) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::perror(path);
+    std::exit(1);
+  }
+  const auto start = Clock::now();
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, chunk);
+    if (got <= 0) break;
+    update(buffer, static_cast<std::size_t>(got));
+  }
+  const double s = Seconds(start);
+  ::close(fd);
+  return s;
+}
+
+int Passes(const char* path, int rounds) {
+  const std::size_t sizes[] = {64u << 10, 256u << 10, 1u << 20};
+  auto* buffer = static_cast<std::uint8_t*>(std::aligned_alloc(4096, 1u << 20));
+  const char* names[] = {"CRC32", "MD5", "SHA1", "SHA256", "SHA512"};
+  double limit = 0;
+  for (const char* name : names) {
+    const bool crc = std::strcmp(name, "CRC32") == 0;
+    EVP_MD* md = crc ? nullptr : EVP_MD_fetch(nullptr, name, nullptr);
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    double best = 1e9;
+    std::size_t bestSize = 0;
+    for (int round = 0; round < rounds; ++round) {
+      for (const std::size_t size : sizes) {
+        double s;
+        if (crc) {
+          std::uint32_t value = 0;
+          s = Pass(path, size, buffer, [&](const std::uint8_t* p, std::size_t n) {
+            value = tav::Crc32(value, p, n);
+          });
+        } else {
+          EVP_DigestInit_ex2(ctx, md, nullptr);
+          s = Pass(path, size, buffer,
+                   [&](const std::uint8_t* p, std::size_t n) { EVP_DigestUpdate(ctx, p, n); });
+          unsigned char digest[EVP_MAX_MD_SIZE];
+          unsigned int length = 0;
+          EVP_DigestFinal_ex(ctx, digest, &length);
+        }
+        std::fprintf(stderr, "pass %s %zu %.4f\n", name, size, s);
+        if (s < best) {
+          best = s;
+          bestSize = size;
+        }
+      }
+    }
+    std::printf("best %s %.4f %zu\n", name, best, bestSize);
+    limit += best;
+    EVP_MD_CTX_free(ctx);
+    EVP_MD_free(md);
+  }
+  std::printf("limit %.4f\n", limit);
+  std::free(buffer);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "crc-mem") == 0) return CrcMem();
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "passes") == 0)
+    return Passes(argv[2], argc == 4 ? std::atoi(argv[3]) : 1);
+  std::fprintf(stderr, "usage: pass_limit crc-mem | pass_limit passes FILE [ROUNDS]\n");
+  return 2;
+}
