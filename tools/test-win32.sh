@@ -56,7 +56,7 @@ mkdir -p "$WINEPREFIX"
 marker="$WINEPREFIX/.tavrinel-ready"
 if [ ! -e "$marker" ]; then
   echo "Preparing a Wine prefix in $WINEPREFIX"
-  "$wine" wineboot --init </dev/null >/dev/null 2>&1
+  "$wine" wineboot --init </dev/null >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
   add() { "$wine" reg add "$@" /f </dev/null >/dev/null 2>&1; }
   # Hangul text: map the Korean UI font to Noto Sans CJK and link it behind the fonts
   # Wine's controls and boxes use, or every Hangul character draws as a box.

@@ -9,6 +9,8 @@
 namespace tav::win32 {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are shared with the core");
+// The record Windows' 64-bit open-file dialog expects (lStructSize 152).
+static_assert(sizeof(OPENFILENAMEW) == 152 || sizeof(void*) != 8, "unexpected OPENFILENAMEW");
 
 namespace {
 // One filter pair, "모든 파일" showing every file; the literal's own terminator ends the list.
