@@ -37,32 +37,32 @@ TEST_F(WindowTest, TwentyThreeControlsAsLaidOut) {
     if (auto* c = qobject_cast<QWidget*>(o); c && !c->isWindow()) children << c;
   ASSERT_EQ(children.size(), 23);
   for (int i = 0; i < 23; ++i) {
-    const ControlSpec& spec = kControlLayout[i];
+    const ControlSpec& entry = kControlLayout[i];
     QWidget* c = children[i];
-    SCOPED_TRACE(spec.objectName);
-    EXPECT_EQ(c->objectName(), QString::fromLatin1(spec.objectName));
-    EXPECT_EQ(c->geometry(), QRect(spec.x, spec.y, spec.width, spec.height));
-    EXPECT_EQ(c->isEnabled(), StartsEnabled(spec));
+    SCOPED_TRACE(entry.objectName);
+    EXPECT_EQ(c->objectName(), QString::fromLatin1(entry.objectName));
+    EXPECT_EQ(c->geometry(), QRect(entry.x, entry.y, entry.width, entry.height));
+    EXPECT_EQ(c->isEnabled(), StartsEnabled(entry));
     EXPECT_TRUE(c->isVisible());
     EXPECT_FALSE(c->acceptDrops());
     EXPECT_FALSE(c->testAttribute(Qt::WA_SetFont));
     EXPECT_NE(c->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
-    const QString text = spec.text ? QString::fromUtf16(spec.text) : QString();
-    switch (spec.kind) {
+    const QString text = entry.text ? QString::fromUtf16(entry.text) : QString();
+    switch (entry.kind) {
       case ControlKind::Static: {
         auto* label = qobject_cast<QLabel*>(c);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text(), text);
         EXPECT_TRUE(label->alignment() & Qt::AlignVCenter);
-        EXPECT_EQ(bool(label->alignment() & Qt::AlignHCenter), IsCentered(spec));
+        EXPECT_EQ(bool(label->alignment() & Qt::AlignHCenter), IsCentered(entry));
         break;
       }
       case ControlKind::Edit: {
         auto* edit = qobject_cast<QLineEdit*>(c);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->text(), text);
-        EXPECT_EQ(edit->isReadOnly(), IsReadOnly(spec));
-        EXPECT_EQ(bool(edit->alignment() & Qt::AlignHCenter), IsCentered(spec));
+        EXPECT_EQ(edit->isReadOnly(), IsReadOnly(entry));
+        EXPECT_EQ(bool(edit->alignment() & Qt::AlignHCenter), IsCentered(entry));
         EXPECT_TRUE(edit->hasFrame());
         break;
       }

@@ -44,22 +44,22 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 void MainWindow::CreateControls() {
-  for (const ControlSpec& spec : kControlLayout) {
-    const QString text = spec.text ? QString::fromUtf16(spec.text) : QString();
+  for (const ControlSpec& entry : kControlLayout) {
+    const QString text = entry.text ? QString::fromUtf16(entry.text) : QString();
     QWidget* w = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
       case ControlKind::Static: {
         auto* label = new QLabel(text, this);
         label->setAlignment(Qt::AlignVCenter |
-                            (IsCentered(spec) ? Qt::AlignHCenter : Qt::AlignLeft));
+                            (IsCentered(entry) ? Qt::AlignHCenter : Qt::AlignLeft));
         label->setTextFormat(Qt::PlainText);
         w = label;
         break;
       }
       case ControlKind::Edit: {
         auto* edit = new QLineEdit(text, this);
-        edit->setReadOnly(IsReadOnly(spec));
-        if (IsCentered(spec)) edit->setAlignment(Qt::AlignCenter);
+        edit->setReadOnly(IsReadOnly(entry));
+        if (IsCentered(entry)) edit->setAlignment(Qt::AlignCenter);
         edit->setCursorPosition(0);
         // Clicks may focus and type, but Tab does not walk through the controls.
         edit->setFocusPolicy(Qt::ClickFocus);
@@ -69,8 +69,8 @@ void MainWindow::CreateControls() {
       case ControlKind::Button: {
         auto* button = new QPushButton(text, this);
         button->setFocusPolicy(Qt::ClickFocus);
-        if (spec.style & style::kDefPushButton) button->setDefault(true);
-        const int id = spec.id;
+        if (entry.style & style::kDefPushButton) button->setDefault(true);
+        const int id = entry.id;
         connect(button, &QPushButton::clicked, this,
                 [this, id] { RouteCommand(state_, ui_, id, 0); });
         w = button;
@@ -85,13 +85,13 @@ void MainWindow::CreateControls() {
         break;
       }
     }
-    w->setObjectName(QString::fromLatin1(spec.objectName));
-    w->setGeometry(spec.x, spec.y, spec.width, spec.height);
-    w->setEnabled(StartsEnabled(spec));
+    w->setObjectName(QString::fromLatin1(entry.objectName));
+    w->setGeometry(entry.x, entry.y, entry.width, entry.height);
+    w->setEnabled(StartsEnabled(entry));
     // Files dropped on any control are the window's: an editable line would otherwise take
     // a drop that also carries text.
     w->setAcceptDrops(false);
-    if (spec.role != kNoRole) ui_.Bind(static_cast<Control>(spec.role), w);
+    if (entry.role != kNoRole) ui_.Bind(static_cast<Control>(entry.role), w);
   }
 }
 

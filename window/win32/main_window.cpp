@@ -79,13 +79,13 @@ void CreateControls(HWND window) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
 
-  for (const ControlSpec& spec : kControlLayout) {
+  for (const ControlSpec& entry : kControlLayout) {
     const HWND control = CreateWindowExW(
-        spec.exStyle, ClassOf(static_cast<int>(spec.kind)),
-        spec.text ? Wide(spec.text) : nullptr, spec.style, spec.x, spec.y, spec.width,
-        spec.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        entry.exStyle, ClassOf(static_cast<int>(entry.kind)),
+        entry.text ? Wide(entry.text) : nullptr, entry.style, entry.x, entry.y, entry.width,
+        entry.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
         g_instance, nullptr);
-    if (spec.role != kNoRole) ui.SetControl(static_cast<Control>(spec.role), control);
+    if (entry.role != kNoRole) ui.SetControl(static_cast<Control>(entry.role), control);
   }
 
   const HWND progress = ui.ControlWindow(Control::ProgressBar);
