@@ -7,11 +7,9 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include "engine/checksums.h"
-#include "engine/render.h"
 #include "recording_ui.h"
 #include "test_files.h"
 
@@ -103,17 +101,6 @@ TEST(ChecksumRun, CrcWithLeadingZeroNibblesIsShortened) {
   EXPECT_LT(run.Shown(Slot::Crc32).size(), 7u);
 }
 #endif
-
-TEST(RenderCrc32, RadixSixteenWithoutLeadingZeros) {
-  const std::pair<std::uint32_t, const char16_t*> cases[] = {
-      {0, u"0"}, {0xF, u"f"}, {0x12ABCD, u"12abcd"}, {0x10000000, u"10000000"},
-      {0xFFFFFFFF, u"ffffffff"}, {0x0000ABCD, u"abcd"}};
-  for (const auto& [value, text] : cases) {
-    char16_t out[kResultCapacity];
-    RenderCrc32(value, out, kResultCapacity);
-    EXPECT_EQ(TextView(out, kResultCapacity), text);
-  }
-}
 
 // A platform whose digests are scripted per slot, to drive the progress budget.
 class ScriptedPlatform final : public ChecksumPlatform {
@@ -242,17 +229,6 @@ TEST(ChecksumRun, WarnsAndChangesNothingWhenTheSelectionIsNotAFile) {
   }
 }
 
-TEST(ChecksumRun, FileDeletedAfterSelectionGetsTheWarning) {
-  ScratchDir dir;
-  Session run;
-  const auto file = dir.Write("gone.bin", "data");
-  run.Select(U16(file));
-  std::filesystem::remove(file);
-  RunChecksums(run.state, run.ui);
-  ASSERT_EQ(run.ui.messages.size(), 1u);
-  EXPECT_EQ(run.ui.messages[0].text, kMissingFileText);
-}
-
 // A digest pass that cannot open the file any more shows nothing, not the digest of no bytes.
 #ifndef _WIN32  // Windows refuses to delete an open file; its own suite has this case.
 TEST(ChecksumRun, DigestPassWhoseOpenFailsStaysEmpty) {
@@ -323,16 +299,6 @@ TEST(ChecksumRun, UnreadableRegularFileShowsNoChecksum) {
   EXPECT_EQ(run.ui.progress, 100);
 }
 
-TEST(ChecksumRun, UnreadableFileGetsTheWarning) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
-  ScratchDir dir;
-  const auto file = dir.Write("secret.bin", "x");
-  ::chmod(file.c_str(), 0);
-  Session run;
-  run.Select(U16(file));
-  RunChecksums(run.state, run.ui);
-  ASSERT_EQ(run.ui.messages.size(), 1u);
-}
 #endif
 
 // Names outside ASCII, outside the BMP, and longer than 255 bytes once encoded: the open
