@@ -9,9 +9,10 @@
 
 namespace tav {
 
-// CRC-32 of everything left in `stream`, read 32768 bytes at a time, rendered into `out`
-// (capacity kResultCapacity). A read error leaves `out` empty and returns false: the bytes
-// before it are not the file's checksum. Neither opens nor closes the stream.
+// CRC-32 of everything left in `stream`, rendered into `out` (capacity kResultCapacity). The
+// CRC is the same for any chunking, so the reads may be larger than the slot's 32768 bytes.
+// A read error leaves `out` empty and returns false: the bytes before it are not the file's
+// checksum. Neither opens nor closes the stream.
 bool ComputeCrc32(std::FILE* stream, char16_t* out);
 
 // Digest passes: each reads the selected file by itself and renders into its slot's result
