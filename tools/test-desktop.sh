@@ -14,6 +14,8 @@ if [ -z "${TAV_DESKTOP_BOUNDED:-}" ]; then
   exec env TAV_DESKTOP_BOUNDED=1 timeout -k 10 240 bash "$0" "$@"
 fi
 trap 'exit 124' TERM INT
+# X tools print window titles in the locale's encoding: UTF-8, so the Hangul title compares.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 start_dir="$PWD"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"

@@ -4,6 +4,9 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 source "$here/deps.sh"
+# File names and window titles in the suites are Hangul: read and print them as UTF-8
+# whatever locale the caller has (CI may have none).
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}"
 
 jobs=2
