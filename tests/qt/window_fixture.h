@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -19,18 +20,14 @@
 
 namespace tav::qt {
 
-struct ShownMessage {
-  QString caption;
-  QString text;
-  MessageIcon icon;
-};
+struct ShownMessage { QString caption, text; MessageIcon icon; };
 
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(scratch_.isValid());
-    previousDir_ = QDir::currentPath();
     // bg.png is looked up in the current directory: each test decides whether there is one.
+    previousDir_ = QDir::currentPath();
     QDir::setCurrent(scratch_.path());
     MessageSeam::SetHook([this](const QString& caption, const QString& text, MessageIcon icon) {
       shown_.push_back({caption, text, icon});
@@ -60,31 +57,32 @@ class WindowTest : public ::testing::Test {
   }
 
   QString WriteFile(const QString& name, const QByteArray& bytes) {
-    const QString path = scratch_.filePath(name);
-    QFile f(path);
+    QFile f(scratch_.filePath(name));
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-    return path;
+    return f.fileName();
   }
 
-  void Click(const char* buttonName) {
-    QTest::mouseClick(Find<QPushButton>(buttonName), Qt::LeftButton);
+  // The path shown and the run offered.
+  void ExpectFileChosen(const QString& path) {
+    EXPECT_EQ(Find<QLineEdit>("pathDisplay")->text(), path);
+    EXPECT_TRUE(Find<QPushButton>("runButton")->isEnabled());
   }
 
-  // A drag from outside entering at `pos` (window coordinates) and dropped there, sent the
-  // way the platform delivers it: to the window, which finds the widget under the cursor.
-  void DropAt(QPoint pos, const QStringList& paths, bool alsoText) {
+  void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+
+  // A drag from outside entering at `pos` (window coordinates) and dropped there, sent the way
+  // the platform delivers it: to the window, which finds the widget under the cursor.
+  void DropAt(QPoint pos, const QStringList& paths, const QString& text = {}) {
     QMimeData mime;
     QList<QUrl> urls;
     for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
-    mime.setUrls(urls);
-    if (alsoText) mime.setText(paths.join(u'\n'));
-    QWindow* handle = window_->windowHandle();
-    ASSERT_NE(handle, nullptr);
+    if (!urls.isEmpty()) mime.setUrls(urls);
+    if (!text.isEmpty()) mime.setText(text);
     QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &enter);
+    QCoreApplication::sendEvent(window_->windowHandle(), &enter);
     QDropEvent drop(QPointF(pos), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &drop);
+    QCoreApplication::sendEvent(window_->windowHandle(), &drop);
   }
 
   QTemporaryDir scratch_;
