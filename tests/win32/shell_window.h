@@ -12,8 +12,7 @@ namespace tav::win32::testing {
 class MainWindowFixture {
  public:
   MainWindowFixture() {
-    AppState& state = SharedState();
-    state = AppState{};
+    SharedState() = AppState{};
     window = CreateMainWindow(Instance());
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -22,14 +21,13 @@ class MainWindowFixture {
     if (IsWindow(window)) DestroyWindow(window);
     // The destroy handler posts WM_QUIT; take it off this thread's queue, or the next modal
     // box would end at once.
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
     SharedUi().Forget();
   }
   HWND Control(tav::Control c) const { return SharedUi().ControlWindow(c); }
-  void Command(int id, int code = 0) const {
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+  // A click on the button `id`, as the button reports it.
+  void Command(int id) const {
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
   }
   int ProgressPos() const {
     return static_cast<int>(SendMessageW(Control(tav::Control::ProgressBar), PBM_GETPOS, 0, 0));

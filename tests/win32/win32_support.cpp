@@ -1,4 +1,5 @@
-// Helpers for the Windows suites: catching dialogs with a CBT hook, clipboard, test files.
+// Helpers for the Windows suites: a CBT hook that records windows and catches dialogs,
+// clipboard, drops, test files.
 #include "win32_support.h"
 
 #include <shlobj.h>
@@ -8,25 +9,26 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
 
 namespace tav::win32::testing {
 
 namespace {
-thread_local DialogCatcher* t_catcher = nullptr;
-thread_local CreationRecorder* t_recorder = nullptr;
+thread_local WindowWatch* t_watch = nullptr;
 
 // The open-file dialog carries the file-type combo box; a message box does not.
 constexpr int kFileTypeCombo = 0x470;  // cmb1
-}  // namespace
 
 std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
+  return std::filesystem::path(std::u8string(text.begin(), text.end())).wstring();
 }
+
+bool OpenClipboardSoon() {
+  for (int attempt = 0; attempt < 50; ++attempt, Sleep(20))
+    if (OpenClipboard(nullptr)) return true;
+  return false;
+}
+}  // namespace
 
 std::wstring WindowText(HWND window) {
   wchar_t buffer[1024] = {};
@@ -40,25 +42,31 @@ std::wstring ClassName(HWND window) {
   return buffer;
 }
 
-DialogCatcher::DialogCatcher() {
-  t_catcher = this;
+WindowWatch::WindowWatch() {
+  t_watch = this;
   hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 }
 
-DialogCatcher::~DialogCatcher() {
+WindowWatch::~WindowWatch() {
   if (hook_) UnhookWindowsHookEx(hook_);
-  t_catcher = nullptr;
+  t_watch = nullptr;
 }
 
-LRESULT CALLBACK DialogCatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && t_catcher) {
-    const HWND window = reinterpret_cast<HWND>(wParam);
-    if (ClassName(window) == L"#32770") t_catcher->Handle(window);
+LRESULT CALLBACK WindowWatch::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  const HWND window = reinterpret_cast<HWND>(wParam);
+  if (t_watch && code == HCBT_CREATEWND) {
+    const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+    t_watch->created.push_back({window, cs->hwndParent,
+                                IS_INTRESOURCE(cs->lpszClass) ? L"#atom" : cs->lpszClass,
+                                cs->lpszName ? cs->lpszName : L"", static_cast<DWORD>(cs->style),
+                                cs->dwExStyle, cs->x, cs->y, cs->cx, cs->cy,
+                                reinterpret_cast<INT_PTR>(cs->hMenu)});
   }
+  if (t_watch && code == HCBT_ACTIVATE && ClassName(window) == L"#32770") t_watch->Handle(window);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void DialogCatcher::Handle(HWND dialog) {
+void WindowWatch::Handle(HWND dialog) {
   if (!handled_.insert(dialog).second) return;
   if (GetDlgItem(dialog, kFileTypeCombo)) {
     ++fileDialogs;
@@ -82,72 +90,31 @@ void DialogCatcher::Handle(HWND dialog) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
-void CALLBACK DialogCatcher::DeferredFileDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK WindowWatch::DeferredFileDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  DialogCatcher* self = t_catcher;
+  WindowWatch* self = t_watch;
   if (!self || !self->pendingFileDialog_) return;
-  const HWND dialog = self->pendingFileDialog_;
-  self->pendingFileDialog_ = nullptr;
-  if (self->onFileDialog) {
+  const HWND dialog = std::exchange(self->pendingFileDialog_, nullptr);
+  if (self->onFileDialog)
     self->onFileDialog(dialog);
-  } else {
+  else
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  }
-}
-
-CreationRecorder::CreationRecorder() {
-  t_recorder = this;
-  hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-}
-
-CreationRecorder::~CreationRecorder() {
-  if (hook_) UnhookWindowsHookEx(hook_);
-  t_recorder = nullptr;
-}
-
-LRESULT CALLBACK CreationRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && t_recorder) {
-    const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
-    CreatedWindow w;
-    w.window = reinterpret_cast<HWND>(wParam);
-    w.className = IS_INTRESOURCE(cs->lpszClass) ? L"#atom" : cs->lpszClass;
-    w.hasText = cs->lpszName != nullptr;
-    w.text = cs->lpszName ? cs->lpszName : L"";
-    w.style = static_cast<DWORD>(cs->style);
-    w.exStyle = cs->dwExStyle;
-    w.x = cs->x;
-    w.y = cs->y;
-    w.width = cs->cx;
-    w.height = cs->cy;
-    w.id = reinterpret_cast<INT_PTR>(cs->hMenu);
-    w.parent = cs->hwndParent;
-    t_recorder->created.push_back(w);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 std::wstring ClipboardText() {
   std::wstring text = L"<none>";
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+  OpenClipboardSoon();
   if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) text = p;
+    GlobalUnlock(data);
   }
   CloseClipboard();
   return text;
 }
 
-void SetClipboardText(const std::wstring& text) {
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+void ClearClipboard() {
+  OpenClipboardSoon();
   EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    SetClipboardData(CF_UNICODETEXT, block);
-  }
   CloseClipboard();
 }
 
@@ -155,13 +122,11 @@ void DropFiles(HWND window, const std::vector<std::wstring>& files) {
   std::wstring list;
   for (const auto& f : files) list += f + L'\0';
   list += L'\0';
-  const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
-  const HGLOBAL block = GlobalAlloc(GHND, bytes);
+  const HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
   drop->pFiles = sizeof(DROPFILES);
   drop->fWide = TRUE;
-  std::memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), list.data(),
-              list.size() * sizeof(wchar_t));
+  std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
   GlobalUnlock(block);
   SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
 }
@@ -169,35 +134,30 @@ void DropFiles(HWND window, const std::vector<std::wstring>& files) {
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder = path;
-  return folder.substr(0, folder.find_last_of(L"\\/"));
+  return std::filesystem::path(path).parent_path().wstring();
 }
 
 std::map<std::wstring, Expected> LoadFixture() {
   const std::wstring root = ProgramFolder() + L"\\win32-data";
   std::map<std::wstring, Expected> out;
   std::ifstream in(std::filesystem::path(root + L"\\expected.tsv"));
-  std::string line;
+  std::string line, field;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
-    std::string name, value;
-    std::getline(fields, name, '\t');
-    Expected e;
-    e.path = root + L"\\files\\" + FromUtf8(name);
+    std::getline(fields, field, '\t');
+    Expected& e = out[FromUtf8(field)];
+    e.path = root + L"\\files\\" + FromUtf8(field);
     for (auto& sum : e.sums) {
-      std::getline(fields, value, '\t');
-      sum = FromUtf8(value);
+      std::getline(fields, field, '\t');
+      sum = FromUtf8(field);
     }
-    out[FromUtf8(name)] = e;
   }
   return out;
 }
 
 ScratchFolder::ScratchFolder() {
-  std::random_device rd;
   path_ = (std::filesystem::temp_directory_path() /
-           (L"tavrinel-win32-" + std::to_wstring(rd()) + std::to_wstring(rd())))
-              .wstring();
+           (L"tavrinel-win32-" + std::to_wstring(std::random_device{}()))).wstring();
   std::filesystem::create_directories(path_);
 }
 

@@ -1,4 +1,5 @@
-// Helpers for the Windows suites: catching dialogs with a CBT hook, clipboard, test files.
+// Helpers for the Windows suites: a CBT hook that records windows and catches dialogs,
+// clipboard, drops, test files.
 #pragma once
 
 #include <windows.h>
@@ -12,22 +13,28 @@
 namespace tav::win32::testing {
 
 // A message box as the user saw it.
-struct SeenBox {
-  std::wstring caption;
-  std::wstring text;
-  bool warningIcon = false;
+struct SeenBox { std::wstring caption, text; bool warningIcon = false; };
+
+// A window as CreateWindowExW was asked for it (before the control adjusts itself).
+struct CreatedWindow {
+  HWND window, parent;
+  std::wstring className, text;
+  DWORD style, exStyle;
+  int x, y, width, height;
+  INT_PTR id;
 };
 
-// While alive, every dialog (#32770) this thread activates is caught: message boxes are
-// read and closed with OK, and the open-file dialog is handed to `onFileDialog`, which must
-// close it (tests never block on a modal window).
-class DialogCatcher {
+// While alive, a CBT hook on this thread records every window created, reads and closes every
+// message box with OK, and hands the open-file dialog to `onFileDialog`, which must close it
+// (Cancel if unset): tests never block on a modal window.
+class WindowWatch {
  public:
-  DialogCatcher();
-  ~DialogCatcher();
-  DialogCatcher(const DialogCatcher&) = delete;
-  DialogCatcher& operator=(const DialogCatcher&) = delete;
+  WindowWatch();
+  ~WindowWatch();
+  WindowWatch(const WindowWatch&) = delete;
+  WindowWatch& operator=(const WindowWatch&) = delete;
 
+  std::vector<CreatedWindow> created;
   std::vector<SeenBox> boxes;
   std::function<void(HWND dialog)> onFileDialog;
   int fileDialogs = 0;
@@ -41,37 +48,11 @@ class DialogCatcher {
   std::set<HWND> handled_;
 };
 
-// Every child window the calling thread creates while alive, with the arguments it was
-// created with (read from the CBT hook's CREATESTRUCT before the control adjusts itself).
-struct CreatedWindow {
-  HWND window;
-  std::wstring className;
-  std::wstring text;
-  bool hasText;
-  DWORD style;
-  DWORD exStyle;
-  int x, y, width, height;
-  INT_PTR id;
-  HWND parent;
-};
-class CreationRecorder {
- public:
-  CreationRecorder();
-  ~CreationRecorder();
-  CreationRecorder(const CreationRecorder&) = delete;
-  CreationRecorder& operator=(const CreationRecorder&) = delete;
-  std::vector<CreatedWindow> created;
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-  HHOOK hook_ = nullptr;
-};
-
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // Plain text on the clipboard (CF_UNICODETEXT), or "<none>" if there is none.
 std::wstring ClipboardText();
-void SetClipboardText(const std::wstring& text);
+void ClearClipboard();
 
 // Sends WM_DROPFILES to `window` with the files in a DROPFILES block of wide names, as the
 // shell does; the receiver frees the block with DragFinish.
@@ -81,11 +62,8 @@ void DropFiles(HWND window, const std::vector<std::wstring>& files);
 std::wstring ProgramFolder();
 
 // Test files prepared by make_fixture.sh beside the program, and their checksums computed
-// by coreutils and gzip: name -> {crc32, md5, sha1, sha256, sha512}.
-struct Expected {
-  std::wstring path;
-  std::wstring sums[5];
-};
+// by gzip and coreutils: name -> {crc32, md5, sha1, sha256, sha512}.
+struct Expected { std::wstring path, sums[5]; };
 std::map<std::wstring, Expected> LoadFixture();
 
 // A scratch folder removed with its contents when the test ends.
@@ -99,7 +77,5 @@ class ScratchFolder {
  private:
   std::wstring path_;
 };
-
-std::wstring FromUtf8(const std::string& text);
 
 }  // namespace tav::win32::testing
