@@ -7,16 +7,13 @@ source "$here/deps.sh"
 tav_need "${TAV_BUILD_PACKAGES[@]}"
 cmake -S "$root" -B "$root/build/linux" -DCMAKE_BUILD_TYPE=Release -DTAVRINEL_TESTS=OFF
 cmake --build "$root/build/linux" -j2
-if [ ! -x "$root/build/linux/app/qt/tavrinel" ]; then
-  echo "The desktop app is not built yet; the headless checker is: $root/build/linux/tools/tavrinel-sums FILE"
-  exit 0
-fi
+[ -x "$root/build/linux/app/qt/tavrinel" ] || { echo "The build produced no desktop app" >&2; exit 1; }
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<'EOF'
 No display: Tavrinel is a desktop app and needs a graphical session to show its window.
   - Run this command from a terminal inside your desktop session, or
   - over SSH, connect with 'ssh -X' so the window opens on your own screen, or
-  - on a machine with no screen at all, start it on a virtual display:
+  - on a machine with no screen at all, start it on a virtual display (package xvfb):
       xvfb-run -a -s '-screen 0 1600x900x24' bash tools/run.sh
     (nothing appears anywhere; 'bash tools/test-desktop.sh' drives it and checks it there).
 For checksums without any window: build/linux/tools/tavrinel-sums FILE

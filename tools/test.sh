@@ -13,7 +13,7 @@ jobs=2
 build="$root/build"
 
 echo "== Linux build and tests =="
-cmake -S "$root" -B "$build/linux" -DCMAKE_BUILD_TYPE=Release
+cmake -S "$root" -B "$build/linux" -DCMAKE_BUILD_TYPE=Release -DTAVRINEL_TESTS=ON -DTAVRINEL_QT=ON
 cmake --build "$build/linux" -j"$jobs"
 ctest --test-dir "$build/linux" --output-on-failure -j"$jobs"
 
