@@ -34,11 +34,10 @@ double Seconds(Clock::time_point since) {
 volatile std::uint32_t g_sink;
 
 int CrcMem() {
-  const tav::Crc32Variant* variants = nullptr;
-  const std::size_t count = tav::Crc32Variants(&variants);
+  const auto variants = tav::Crc32Variants();
   tav::Crc32Fn chosen = nullptr;
-  for (std::size_t v = 0; v < count; ++v)
-    if (variants[v].usable) chosen = variants[v].fn;
+  for (const tav::Crc32Variant& v : variants)
+    if (v.supported()) chosen = v.fn;
   struct Setting {
     const char* what;
     std::size_t buffer;
@@ -49,8 +48,8 @@ int CrcMem() {
   for (const Setting& s : settings) {
     std::vector<std::uint8_t> data(s.buffer);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
-    for (std::size_t v = 0; v < count; ++v) {
-      if (!variants[v].usable) continue;
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+      if (!variants[v].supported()) continue;
       // The byte-at-a-time reference is slow: give it a sixteenth of the work.
       const std::size_t total = v == 0 ? s.total / 16 : s.total;
       std::uint32_t crc = 0;

@@ -1,6 +1,7 @@
 // CRC-32 table code: the byte-at-a-time reference, slicing-by-8, and the one-time dispatch.
 #include "engine/crc32.h"
 
+#include <bit>
 #include <cstring>
 
 #include "engine/crc32_simd.h"
@@ -43,6 +44,9 @@ const SliceTables& Slices() {
 
 }  // namespace
 
+// The word loads below put the block's first byte in the low byte of `lo`: little-endian.
+static_assert(std::endian::native == std::endian::little, "slicing-by-8 assumes little-endian");
+
 std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
   const auto& t = Slices().t;
   std::uint32_t v = ~crc;
@@ -63,50 +67,34 @@ std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size
 
 namespace {
 
-// Slowest first; Choose() takes the last one this CPU can run.
-Crc32Variant g_variants[] = {
-    {"bytewise", Crc32Bytewise, true},
-    {"slice8", Crc32Slice8, true},
+bool Always() { return true; }
+
+constexpr Crc32Variant kVariants[] = {
+    {"bytewise", Crc32Bytewise, Always},
+    {"slice8", Crc32Slice8, Always},
 #if TAVRINEL_HAVE_CRC32_CLMUL
-    {"clmul", Crc32Clmul, false},
+    {"clmul", Crc32Clmul, CpuHasClmul},
 #if TAVRINEL_HAVE_CRC32_VPCLMUL
-    {"vpclmul-avx2", Crc32VpclmulAvx2, false},
-    {"vpclmul-avx512", Crc32VpclmulAvx512, false},
+    {"vpclmul-avx2", Crc32VpclmulAvx2, CpuHasVpclmulAvx2},
 #endif
 #endif
 };
 
+// The last variant this CPU runs; slice8 at least.
 Crc32Fn Choose() {
-  for (Crc32Variant& v : g_variants) {
-#if TAVRINEL_HAVE_CRC32_CLMUL
-    if (v.fn == Crc32Clmul) v.usable = CpuHasClmul();
-#if TAVRINEL_HAVE_CRC32_VPCLMUL
-    if (v.fn == Crc32VpclmulAvx2) v.usable = CpuHasVpclmulAvx2();
-    if (v.fn == Crc32VpclmulAvx512) v.usable = CpuHasVpclmulAvx512();
-#endif
-#endif
-  }
   Crc32Fn best = Crc32Slice8;
-  for (const Crc32Variant& v : g_variants)
-    if (v.usable) best = v.fn;
+  for (const Crc32Variant& v : kVariants)
+    if (v.supported()) best = v.fn;
   return best;
-}
-
-Crc32Fn Chosen() {
-  static const Crc32Fn fn = Choose();
-  return fn;
 }
 
 }  // namespace
 
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-  return Chosen()(crc, data, size);
+  static const Crc32Fn chosen = Choose();
+  return chosen(crc, data, size);
 }
 
-std::size_t Crc32Variants(const Crc32Variant** variants) {
-  Chosen();
-  *variants = g_variants;
-  return sizeof(g_variants) / sizeof(g_variants[0]);
-}
+std::span<const Crc32Variant> Crc32Variants() { return kVariants; }
 
 }  // namespace tav

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace tav {
 
@@ -21,13 +22,12 @@ std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size
 // The fastest variant this CPU runs, chosen once on first use.
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
 
-// Every variant compiled in, with a name, for tests and benchmarks. `usable` says whether
-// this CPU can run it.
+// Every variant compiled in, slowest first, for the dispatch, the tests and the benchmark.
 struct Crc32Variant {
   const char* name;
   Crc32Fn fn;
-  bool usable;
+  bool (*supported)();  // whether this CPU and operating system can run it
 };
-std::size_t Crc32Variants(const Crc32Variant** variants);
+std::span<const Crc32Variant> Crc32Variants();
 
 }  // namespace tav

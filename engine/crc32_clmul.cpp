@@ -1,4 +1,4 @@
-// CRC-32 by carry-less multiplication: folding 16, 32 or 64 bytes per multiply, then a Barrett reduction.
+// CRC-32 by carry-less multiplication: folding 16 or 32 bytes per multiply, then a Barrett reduction.
 //
 // The message is held as a polynomial over GF(2), bit-reflected as this CRC reads it: in a
 // 16-byte block loaded little-endian, the first bit of the stream is the highest power.
@@ -65,7 +65,6 @@ constexpr std::uint64_t BarrettMu() {
 constexpr std::uint64_t kFold512Lo = Fold(512 + 64), kFold512Hi = Fold(512);
 constexpr std::uint64_t kFold128Lo = Fold(128 + 64), kFold128Hi = Fold(128);
 constexpr std::uint64_t kFold1024Lo = Fold(1024 + 64), kFold1024Hi = Fold(1024);
-constexpr std::uint64_t kFold2048Lo = Fold(2048 + 64), kFold2048Hi = Fold(2048);
 constexpr std::uint64_t kFold256Lo = Fold(256 + 64), kFold256Hi = Fold(256);
 constexpr std::uint64_t kFold96 = Fold(96);  // the upper 32 of 96 bits onto the lower 64
 constexpr std::uint64_t kPolyReflected = Reflect(kPoly, 33);
@@ -124,7 +123,6 @@ TAV_TARGET_CLMUL inline std::uint32_t Finish128(__m128i x, const std::uint8_t* p
 
 #if TAVRINEL_HAVE_CRC32_VPCLMUL
 #define TAV_TARGET_AVX2 __attribute__((target("avx2,vpclmulqdq,pclmul,sse4.1")))
-#define TAV_TARGET_AVX512 __attribute__((target("avx512f,vpclmulqdq,pclmul,sse4.1")))
 
 TAV_TARGET_AVX2 inline __m256i Fold256(__m256i x, __m256i k, __m256i next) {
   const __m256i lo = _mm256_clmulepi64_epi128(x, k, 0x00);
@@ -135,41 +133,16 @@ TAV_TARGET_AVX2 inline __m256i Fold256(__m256i x, __m256i k, __m256i next) {
 TAV_TARGET_AVX2 inline __m256i Load256(const std::uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
-
-TAV_TARGET_AVX512 inline __m512i Fold512(__m512i x, __m512i k, __m512i next) {
-  const __m512i lo = _mm512_clmulepi64_epi128(x, k, 0x00);
-  const __m512i hi = _mm512_clmulepi64_epi128(x, k, 0x11);
-  return _mm512_ternarylogic_epi64(lo, hi, next, 0x96);  // lo ^ hi ^ next
-}
-
-TAV_TARGET_AVX512 inline __m512i Load512(const std::uint8_t* p) {
-  return _mm512_loadu_si512(p);
-}
-
-TAV_TARGET_AVX512 inline __m512i Constants512(std::uint64_t lo, std::uint64_t hi) {
-  const auto l = static_cast<long long>(lo), h = static_cast<long long>(hi);
-  return _mm512_set_epi64(h, l, h, l, h, l, h, l);
-}
-
-// Lane i of z. (The masked form: GCC 12's unmasked one trips -Wmaybe-uninitialized.)
-TAV_TARGET_AVX512 inline __m128i Lane(__m512i z, int i) {
-  switch (i) {
-    case 0: return _mm512_maskz_extracti32x4_epi32(0xF, z, 0);
-    case 1: return _mm512_maskz_extracti32x4_epi32(0xF, z, 1);
-    case 2: return _mm512_maskz_extracti32x4_epi32(0xF, z, 2);
-    default: return _mm512_maskz_extracti32x4_epi32(0xF, z, 3);
-  }
-}
 #endif
 
 // CPUID leaf 1 ECX and leaf 7 EBX/ECX bits, and the XCR0 state bits the OS must save.
 constexpr unsigned kEcx1Sse41 = 1u << 19, kEcx1Pclmul = 1u << 1, kEcx1Osxsave = 1u << 27,
                    kEcx1Avx = 1u << 28;
-constexpr unsigned kEbx7Avx2 = 1u << 5, kEbx7Avx512f = 1u << 16, kEcx7Vpclmul = 1u << 10;
-constexpr std::uint64_t kXcr0Ymm = 0x6, kXcr0Zmm = 0xE6;
+constexpr unsigned kEbx7Avx2 = 1u << 5, kEcx7Vpclmul = 1u << 10;
+constexpr std::uint64_t kXcr0Ymm = 0x6;
 
 struct CpuFeatures {
-  bool clmul = false, vpclmulAvx2 = false, vpclmulAvx512 = false;
+  bool clmul = false, vpclmulAvx2 = false;
   CpuFeatures() {
     unsigned a, b, c, d;
     if (!__get_cpuid(1, &a, &b, &c, &d)) return;
@@ -180,9 +153,7 @@ struct CpuFeatures {
     const std::uint64_t xcr0 = (static_cast<std::uint64_t>(hi) << 32) | lo;
     unsigned a7, b7, c7, d7;
     if (!__get_cpuid_count(7, 0, &a7, &b7, &c7, &d7)) return;
-    const bool vpclmul = (c7 & kEcx7Vpclmul) != 0;
-    vpclmulAvx2 = vpclmul && (b7 & kEbx7Avx2) && (xcr0 & kXcr0Ymm) == kXcr0Ymm;
-    vpclmulAvx512 = vpclmul && (b7 & kEbx7Avx512f) && (xcr0 & kXcr0Zmm) == kXcr0Zmm;
+    vpclmulAvx2 = (c7 & kEcx7Vpclmul) && (b7 & kEbx7Avx2) && (xcr0 & kXcr0Ymm) == kXcr0Ymm;
   }
 };
 
@@ -195,7 +166,6 @@ const CpuFeatures& Features() {
 
 bool CpuHasClmul() { return Features().clmul; }
 bool CpuHasVpclmulAvx2() { return Features().vpclmulAvx2; }
-bool CpuHasVpclmulAvx512() { return Features().vpclmulAvx512; }
 
 // Four 16-byte lanes folded 64 bytes at a time.
 TAV_TARGET_CLMUL std::uint32_t Crc32Clmul(std::uint32_t crc, const std::uint8_t* p,
@@ -245,34 +215,6 @@ TAV_TARGET_AVX2 std::uint32_t Crc32VpclmulAvx2(std::uint32_t crc, const std::uin
   for (; n >= 32; p += 32, n -= 32) y = Fold256(y, k256, Load256(p));
   const __m128i k128 = Constants(kFold128Lo, kFold128Hi);
   const __m128i x = Fold128(_mm256_castsi256_si128(y), k128, _mm256_extracti128_si256(y, 1));
-  return Finish128(x, p, n);
-}
-
-// Four 64-byte registers folded 256 bytes at a time.
-TAV_TARGET_AVX512 std::uint32_t Crc32VpclmulAvx512(std::uint32_t crc, const std::uint8_t* p,
-                                                   std::size_t n) {
-  if (n < 512) return Crc32Clmul(crc, p, n);
-  __m512i z0 = _mm512_xor_si512(Load512(p), _mm512_zextsi128_si512(
-                                                _mm_cvtsi32_si128(static_cast<int>(~crc))));
-  __m512i z1 = Load512(p + 64), z2 = Load512(p + 128), z3 = Load512(p + 192);
-  p += 256;
-  n -= 256;
-  const __m512i k2048 = Constants512(kFold2048Lo, kFold2048Hi);
-  for (; n >= 256; p += 256, n -= 256) {
-    z0 = Fold512(z0, k2048, Load512(p));
-    z1 = Fold512(z1, k2048, Load512(p + 64));
-    z2 = Fold512(z2, k2048, Load512(p + 128));
-    z3 = Fold512(z3, k2048, Load512(p + 192));
-  }
-  const __m512i k512 = Constants512(kFold512Lo, kFold512Hi);
-  __m512i z = Fold512(z0, k512, z1);
-  z = Fold512(z, k512, z2);
-  z = Fold512(z, k512, z3);
-  for (; n >= 64; p += 64, n -= 64) z = Fold512(z, k512, Load512(p));
-  const __m128i k128 = Constants(kFold128Lo, kFold128Hi);
-  __m128i x = Fold128(Lane(z, 0), k128, Lane(z, 1));
-  x = Fold128(x, k128, Lane(z, 2));
-  x = Fold128(x, k128, Lane(z, 3));
   return Finish128(x, p, n);
 }
 

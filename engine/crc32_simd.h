@@ -23,13 +23,11 @@ namespace tav {
 // What the CPU offers and the operating system saves across context switches.
 bool CpuHasClmul();         // PCLMULQDQ and SSE4.1
 bool CpuHasVpclmulAvx2();   // VPCLMULQDQ on 256-bit registers, with AVX2
-bool CpuHasVpclmulAvx512();  // VPCLMULQDQ on 512-bit registers, with AVX-512F
 
 // Same contract as Crc32(): continue the finished CRC `crc` over `size` bytes.
 std::uint32_t Crc32Clmul(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
 #if TAVRINEL_HAVE_CRC32_VPCLMUL
 std::uint32_t Crc32VpclmulAvx2(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
-std::uint32_t Crc32VpclmulAvx512(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
 #endif
 #endif
 }  // namespace tav

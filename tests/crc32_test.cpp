@@ -18,11 +18,9 @@ namespace tav {
 namespace {
 
 std::vector<Crc32Variant> UsableVariants() {
-  const Crc32Variant* all = nullptr;
-  const std::size_t count = Crc32Variants(&all);
   std::vector<Crc32Variant> usable;
-  for (std::size_t i = 0; i < count; ++i)
-    if (all[i].usable) usable.push_back(all[i]);
+  for (const Crc32Variant& v : Crc32Variants())
+    if (v.supported()) usable.push_back(v);
   return usable;
 }
 
