@@ -28,6 +28,13 @@ inline constexpr Control CopyButton(Slot s) {
 
 enum class MessageIcon { None, Warning };
 
+// How the open-file dialog ended.
+enum class Choice {
+  Chosen,     // a file was picked: its full path and title were written
+  Cancelled,  // closed without a choice (or the dialog failed)
+  TooLong,    // the picked name does not fit the selected path's capacity
+};
+
 class UiOps {
  public:
   virtual ~UiOps() = default;
@@ -48,10 +55,11 @@ class UiOps {
   // Modal, owned by the main window, OK button only; returns when the user closed it.
   virtual void ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) = 0;
   // The open-file dialog: one filter "모든 파일" (*.*), starting from `path` as it stands.
-  // On a choice writes the full path into `path` and the name with extension into `title`
-  // (both terminated, cut to their capacities) and returns true; on cancel changes nothing.
-  virtual bool ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
-                          std::size_t titleCapacity) = 0;
+  // On Chosen, `path` holds the full path and `title` the name with extension (both
+  // terminated). Otherwise either may hold anything the dialog left there: the caller keeps
+  // its own copy of the previous selection.
+  virtual Choice ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                            std::size_t titleCapacity) = 0;
 };
 
 }  // namespace tav

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/crc32.h"
+#include "engine/read_buffer.h"
 #include "engine/render.h"
 #include "engine/text.h"
 
@@ -38,12 +39,12 @@ bool ComputeCrc32(std::FILE* stream, char16_t* out) {
   // kernel straight into ours, one read(2) each, with no copy through the stream's buffer.
   // Small reads would make the system calls cost more than the CRC itself; this size still
   // fits the second-level cache, so the CRC runs over data that the copy left there.
-  auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kCrcRead);
+  const ReadBuffer buffer(kCrcRead);
   std::uint32_t crc = 0;
   for (;;) {
-    const std::size_t got = std::fread(buffer.get(), 1, kCrcRead, stream);
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
     if (got == 0) break;
-    crc = Crc32(crc, buffer.get(), got);
+    crc = Crc32(crc, buffer.data(), got);
   }
   if (std::ferror(stream)) return false;
   RenderCrc32(crc, out, kResultCapacity);
@@ -55,8 +56,7 @@ void ComputeMd5(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
 }
 
 void ComputeSha(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
-  if (slot == Slot::Sha1 || slot == Slot::Sha256 || slot == Slot::Sha512)
-    DigestPass(state, ui, platform, slot);
+  DigestPass(state, ui, platform, slot);
 }
 
 void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
@@ -97,7 +97,5 @@ void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
   for (const SlotInfo& info : kSlots) ui.Enable(CopyButton(info.slot), true);
   ui.Enable(Control::CompareButton, true);
 }
-
-void RunChecksums(AppState& state, UiOps& ui) { RunChecksums(state, ui, DefaultPlatform()); }
 
 }  // namespace tav

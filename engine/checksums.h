@@ -16,15 +16,16 @@ namespace tav {
 bool ComputeCrc32(std::FILE* stream, char16_t* out);
 
 // Digest passes: each reads the selected file by itself and renders into its slot's result
-// text (empty on entry), stepping the progress bar up to the slot's cap.
+// text (empty on entry), stepping the progress bar up to the slot's cap. ComputeSha takes
+// the SHA-1, SHA-256 or SHA-512 slot.
 void ComputeMd5(AppState& state, UiOps& ui, ChecksumPlatform& platform);
 void ComputeSha(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot);
 
 // The run button: the open check (or the missing-file warning), the five passes in slot
 // order with each display set after its pass, the 100-step budget, then the copy and
-// compare buttons enabled.
+// compare buttons enabled. The platform opens the file and computes the digests; whoever owns
+// the window owns it and hands it in.
 void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform);
-void RunChecksums(AppState& state, UiOps& ui);
 
 // The run's warning for a selection that cannot be opened as a file.
 inline constexpr const char16_t* kMissingFileText =

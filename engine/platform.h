@@ -28,7 +28,9 @@ class ChecksumPlatform {
                           std::size_t* length) = 0;
 };
 
-// The platform's own implementation, provided by the platform library the program links.
+// The platform's own implementation. Defined by the platform library
+// (platform_openssl.cpp or platform_win32.cpp), never by the core: the programs that own a
+// window call it and hand the result to the commands.
 ChecksumPlatform& DefaultPlatform();
 
 }  // namespace tav

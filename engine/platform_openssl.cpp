@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "engine/platform.h"
+#include "engine/read_buffer.h"
 #include "engine/text.h"
 
 namespace tav {
@@ -56,10 +56,6 @@ const char* DigestName(Slot slot) {
 // is still handed the slot's own chunk size, straight out of this buffer.
 constexpr std::size_t kReadBuffer = 256 * 1024;
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-
 class OpenSslPlatform final : public ChecksumPlatform {
  public:
   std::FILE* OpenStream(const char16_t* path) override {
@@ -83,12 +79,10 @@ class OpenSslPlatform final : public ChecksumPlatform {
                                                                 &EVP_MD_CTX_free);
     if (!md || !ctx || !EVP_DigestInit_ex2(ctx.get(), md.get(), nullptr)) return false;
 
-    std::unique_ptr<std::uint8_t, FreeDeleter> buffer(
-        static_cast<std::uint8_t*>(std::aligned_alloc(4096, kReadBuffer)));
-    if (!buffer) return false;
+    const ReadBuffer buffer(kReadBuffer);
     const std::size_t chunk = InfoOf(slot).readChunk;
     for (;;) {
-      const ssize_t got = ::read(file.fd, buffer.get(), kReadBuffer);
+      const ssize_t got = ::read(file.fd, buffer.data(), buffer.size());
       if (got < 0) {
         if (errno == EINTR) continue;
         return false;  // a read error: what was read so far is not the file's digest
@@ -96,7 +90,7 @@ class OpenSslPlatform final : public ChecksumPlatform {
       if (got == 0) break;
       for (std::size_t off = 0; off < static_cast<std::size_t>(got); off += chunk) {
         const std::size_t n = std::min(chunk, static_cast<std::size_t>(got) - off);
-        if (!EVP_DigestUpdate(ctx.get(), buffer.get() + off, n)) return false;
+        if (!EVP_DigestUpdate(ctx.get(), buffer.data() + off, n)) return false;
       }
     }
     unsigned int size = 0;

@@ -56,7 +56,7 @@ TEST(ChecksumRun, KnownVectors) {
   for (const Case& c : cases) {
     Session run;
     run.Select(U16(dir.Write("v.bin", c.content)));
-    RunChecksums(run.state, run.ui);
+    RunChecksums(run.state, run.ui, DefaultPlatform());
     for (const SlotInfo& info : kSlots)
       EXPECT_EQ(run.Shown(info.slot), c.expected[IndexOf(info.slot)])
           << "size " << c.content.size() << " slot " << IndexOf(info.slot);
@@ -77,7 +77,7 @@ TEST(ChecksumRun, AgreesWithZlibAndCoreutilsAroundEveryChunkSize) {
     const auto file = dir.Write("r.bin", bytes);
     Session run;
     run.Select(U16(file));
-    RunChecksums(run.state, run.ui);
+    RunChecksums(run.state, run.ui, DefaultPlatform());
     EXPECT_EQ(run.Shown(Slot::Crc32), testing::ZlibCrcText(bytes)) << size;
     EXPECT_EQ(run.Shown(Slot::Md5), testing::CoreutilsSum("md5sum", file)) << size;
     EXPECT_EQ(run.Shown(Slot::Sha1), testing::CoreutilsSum("sha1sum", file)) << size;
@@ -96,7 +96,7 @@ TEST(ChecksumRun, CrcWithLeadingZeroNibblesIsShortened) {
   }
   Session run;
   run.Select(U16(dir.Write("z.txt", content)));
-  RunChecksums(run.state, run.ui);
+  RunChecksums(run.state, run.ui, DefaultPlatform());
   EXPECT_EQ(run.Shown(Slot::Crc32), testing::ZlibCrcText(content));
   EXPECT_LT(run.Shown(Slot::Crc32).size(), 7u);
 }
@@ -161,7 +161,7 @@ TEST(ChecksumRun, OperationsInOrder) {
   ScratchDir dir;
   Session run;
   run.Select(U16(dir.Write("abc.txt", "abc")));
-  RunChecksums(run.state, run.ui);
+  RunChecksums(run.state, run.ui, DefaultPlatform());
 
   std::vector<std::u16string> expected = {u"pos 0"};
   auto steps = [&](int n) { expected.insert(expected.end(), n, u"step"); };
@@ -188,10 +188,10 @@ TEST(ChecksumRun, RepeatedRunsShowTheSameTexts) {
   ScratchDir dir;
   Session run;
   run.Select(U16(dir.Write("twice.bin", testing::RandomBytes(70000, 7))));
-  RunChecksums(run.state, run.ui);
+  RunChecksums(run.state, run.ui, DefaultPlatform());
   std::u16string first[kSlotCount];
   for (const SlotInfo& info : kSlots) first[IndexOf(info.slot)] = run.Shown(info.slot);
-  RunChecksums(run.state, run.ui);
+  RunChecksums(run.state, run.ui, DefaultPlatform());
   for (const SlotInfo& info : kSlots) EXPECT_EQ(run.Shown(info.slot), first[IndexOf(info.slot)]);
   EXPECT_EQ(run.Shown(Slot::Sha512).size(), 128u);
 }
@@ -216,7 +216,7 @@ TEST(ChecksumRun, WarnsAndChangesNothingWhenTheSelectionIsNotAFile) {
     run.Select(selection);
     for (const SlotInfo& info : kSlots) run.ui.texts[static_cast<int>(ResultDisplay(info.slot))] = u"old";
     CopyText(run.state.fileTitle, kTitleCapacity, u"title");
-    RunChecksums(run.state, run.ui);
+    RunChecksums(run.state, run.ui, DefaultPlatform());
     ASSERT_EQ(run.ui.messages.size(), 1u);
     EXPECT_EQ(run.ui.messages[0].text, kMissingFileText);
     EXPECT_EQ(run.ui.messages[0].caption, u"경고");
@@ -293,7 +293,7 @@ TEST(ComputeCrc32, ReadErrorPartWayLeavesTheTextEmpty) {
 TEST(ChecksumRun, UnreadableRegularFileShowsNoChecksum) {
   Session run;
   run.Select(u"/proc/self/mem");
-  RunChecksums(run.state, run.ui);
+  RunChecksums(run.state, run.ui, DefaultPlatform());
   EXPECT_TRUE(run.ui.messages.empty());
   for (const SlotInfo& info : kSlots) EXPECT_EQ(run.Shown(info.slot), u"") << IndexOf(info.slot);
   EXPECT_EQ(run.ui.progress, 100);
@@ -317,7 +317,7 @@ TEST(ChecksumRun, NonAsciiAndLongNamesReachTheSameFile) {
     Session run;
     run.Select(U16(file));
     ASSERT_LT(U16(file).size(), kPathCapacity);
-    RunChecksums(run.state, run.ui);
+    RunChecksums(run.state, run.ui, DefaultPlatform());
     EXPECT_TRUE(run.ui.messages.empty());
     EXPECT_EQ(run.Shown(Slot::Crc32), u"352441c2");
     EXPECT_EQ(run.Shown(Slot::Md5), u"900150983cd24fb0d6963f7d28e17f72");

@@ -3,6 +3,7 @@
 
 #include "compare/compare.h"
 #include "engine/checksums.h"
+#include "engine/platform.h"
 #include "recording_ui.h"
 #include "test_files.h"
 #include "window/commands.h"
@@ -104,7 +105,7 @@ TEST(CopyResultText, CopiesTheDisplayAndSaysHowToPaste) {
   for (int i = 0; i < kSlotCount; ++i) {
     Shell shell;
     const Slot slot = SlotAt(i);
-    ASSERT_TRUE(RouteCommand(shell.state, shell.ui, ID_COPY_CRC32 + i, 0));
+    ASSERT_TRUE(RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_COPY_CRC32 + i, 0));
     EXPECT_EQ(shell.ui.clipboard, kShown[i]);  // never widened with zeros
     ASSERT_EQ(shell.ui.messages.size(), 1u);
     EXPECT_EQ(shell.ui.messages[0].text,
@@ -130,10 +131,14 @@ TEST(CopyResultText, EmptyDisplayStillShowsTheMessage) {
 
 TEST(FileTitleOf, NameAndExtensionWithoutDriveOrDirectory) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"D:\\docs\\report.pdf", u"report.pdf"}, {u"/home/u/a.tar.gz", u"a.tar.gz"},
-      {u"C:report.txt", u"report.txt"},         {u"noext", u"noext"},
-      {u"\\\\server\\share\\f.bin", u"f.bin"},  {u"a/b\\c.txt", u"c.txt"},
-      {u"/dir/", u""},                          {u"/해시/파일.txt", u"파일.txt"},
+      {u"/home/u/a.tar.gz", u"a.tar.gz"}, {u"noext", u"noext"}, {u"/dir/", u""},
+      {u"/해시/파일.txt", u"파일.txt"},
+#ifdef _WIN32
+      {u"D:\\docs\\report.pdf", u"report.pdf"}, {u"C:report.txt", u"report.txt"},
+      {u"\\\\server\\share\\f.bin", u"f.bin"}, {u"a/b\\c.txt", u"c.txt"},
+#else
+      {u"a\\b.txt", u"a\\b.txt"}, {u"C:report.txt", u"C:report.txt"},
+#endif
   };
   for (const auto& [path, title] : cases) {
     char16_t out[kTitleCapacity];
@@ -153,9 +158,9 @@ TEST(FileSelection, DropTakesThePathCutToCapacity) {
   EXPECT_EQ(TextLength(shell.state.selectedPath, kPathCapacity), 259u);
   // The title comes from the cut path: its last 258 units, all of the folder's name.
   EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), std::u16string(258, u'd'));
-  AcceptDroppedPath(shell.state, shell.ui, u"D:\\docs\\report.pdf");
+  AcceptDroppedPath(shell.state, shell.ui, u"/docs/report.pdf");
   EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"report.pdf");
-  std::vector<std::u16string> expected = {u"set path D:\\docs\\report.pdf", u"enable run"};
+  std::vector<std::u16string> expected = {u"set path /docs/report.pdf", u"enable run"};
   expected.insert(expected.end(), kSelectionOps.begin(), kSelectionOps.end());
   EXPECT_EQ(std::vector<std::u16string>(shell.ui.log.end() - 8, shell.ui.log.end()), expected);
   // The old values stay visible until the next run.
@@ -165,13 +170,13 @@ TEST(FileSelection, DropTakesThePathCutToCapacity) {
 TEST(FileSelection, DialogStartsAtThePreviousPathAndCancelChangesNothing) {
   Shell shell;
   CopyText(shell.state.selectedPath, kPathCapacity, u"/old/one.bin");
-  ASSERT_TRUE(RouteCommand(shell.state, shell.ui, ID_BROWSE, 0));
+  ASSERT_TRUE(RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_BROWSE, 0));
   EXPECT_EQ(shell.ui.dialogStartedAt, u"/old/one.bin");
   EXPECT_EQ(shell.ui.log, std::vector<std::u16string>{u"dialog"});
   EXPECT_EQ(TextView(shell.state.selectedPath, kPathCapacity), u"/old/one.bin");
 
   shell.ui.nextChoice = {{u"/new/two.iso", u"two.iso"}};
-  RouteCommand(shell.state, shell.ui, ID_BROWSE, 0);
+  RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_BROWSE, 0);
   EXPECT_EQ(TextView(shell.state.selectedPath, kPathCapacity), u"/new/two.iso");
   EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"two.iso");
   EXPECT_EQ(shell.ui.Text(Control::PathDisplay), u"/new/two.iso");
@@ -182,7 +187,7 @@ TEST(RouteCommand, OnlyClicksOnTheEightButtonsAct) {
   for (int id : {100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 0, 0xFFFF, -1}) {
     for (int code : {0, 1, 0x100 /* EN_SETFOCUS */, 0x300 /* EN_CHANGE */}) {
       Shell shell;
-      const bool acted = RouteCommand(shell.state, shell.ui, id, code);
+      const bool acted = RouteCommand(shell.state, shell.ui, DefaultPlatform(), id, code);
       const bool expected = code == 0 && id >= ID_BROWSE && id <= ID_COMPARE;
       EXPECT_EQ(acted, expected) << id << " " << code;
       EXPECT_EQ(shell.ui.log.empty(), !expected) << id << " " << code;
@@ -203,13 +208,13 @@ TEST(ButtonStates, FollowSelectionAndRuns) {
   expectStates(false, false, "fresh");
   AcceptDroppedPath(state, ui, testing::U16(dir.Write("a.txt", "abc")));
   expectStates(true, false, "chosen");
-  RouteCommand(state, ui, ID_RUN, 0);
+  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);
   expectStates(true, true, "results");
   const std::u16string shown = ui.Text(Control::ResultSha1);
   AcceptDroppedPath(state, ui, testing::U16(dir.path() / "missing"));
   expectStates(true, false, "chosen again");
   EXPECT_EQ(ui.Text(Control::ResultSha1), shown);
-  RouteCommand(state, ui, ID_RUN, 0);  // the warning; nothing changes
+  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);  // the warning; nothing changes
   expectStates(true, false, "after the warning");
   EXPECT_EQ(ui.Text(Control::ResultSha1), shown);
 }
@@ -221,14 +226,14 @@ TEST(EndToEnd, DropRunCopyCompare) {
   AppState state;
   RecordingUi ui;
   AcceptDroppedPath(state, ui, testing::U16(file));
-  RouteCommand(state, ui, ID_RUN, 0);
-  RouteCommand(state, ui, ID_COPY_SHA256, 0);
+  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);
+  RouteCommand(state, ui, DefaultPlatform(), ID_COPY_SHA256, 0);
 #ifndef _WIN32
   EXPECT_EQ(ui.clipboard, testing::CoreutilsSum("sha256sum", file));
 #endif
   EXPECT_EQ(ui.clipboard.size(), 64u);
   ui.texts[static_cast<int>(Control::CompareInput)] = ui.clipboard;
-  RouteCommand(state, ui, ID_COMPARE, 0);
+  RouteCommand(state, ui, DefaultPlatform(), ID_COMPARE, 0);
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[1].text, u"데이터.bin 파일에 SHA-256해시 값 " + ui.clipboard + u" 와 일치합니다");
   EXPECT_EQ(ui.messages[1].caption, kMatchCaption);

@@ -61,15 +61,15 @@ class RecordingUi : public UiOps {
     messages.push_back({text, caption, icon});
     log.push_back(u"message");
   }
-  bool ChooseFile(char16_t* path, std::size_t pathCap, char16_t* title,
-                  std::size_t titleCap) override {
+  Choice ChooseFile(char16_t* path, std::size_t pathCap, char16_t* title,
+                    std::size_t titleCap) override {
     dialogStartedAt = std::u16string(TextView(path, pathCap));
     log.push_back(u"dialog");
-    if (!nextChoice) return false;
+    if (!nextChoice) return Choice::Cancelled;
     CopyText(path, pathCap, nextChoice->first);
     CopyText(title, titleCap, nextChoice->second);
     nextChoice.reset();
-    return true;
+    return Choice::Chosen;
   }
 
   const std::u16string& Text(Control c) const { return texts[Index(c)]; }

@@ -27,7 +27,9 @@ class ConsoleUi final : public UiOps {
   void SelectAll(Control control) override;
   void CopySelection(Control control) override;
   void ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) override;
-  bool ChooseFile(char16_t*, std::size_t, char16_t*, std::size_t) override { return false; }
+  Choice ChooseFile(char16_t*, std::size_t, char16_t*, std::size_t) override {
+    return Choice::Cancelled;
+  }
 
   const std::u16string& Text(Control c) const { return texts_[static_cast<int>(c)]; }
   // When each control last had its text set (for per-pass timing).

@@ -1,6 +1,8 @@
 // Copy, file selection and command routing: the logic behind the shells' buttons and drops.
 #include "window/commands.h"
 
+#include <algorithm>
+
 #include "compare/compare.h"
 #include "engine/checksums.h"
 #include "engine/text.h"
@@ -28,16 +30,6 @@ void CopyResultText(UiOps& ui, Slot slot) {
   ui.ShowMessage(CopyMessage(slot).data(), kCopyCaption, MessageIcon::None);
 }
 
-void FileTitleOf(std::u16string_view path, char16_t* title, std::size_t capacity) {
-  std::size_t start = 0;
-  if (path.size() >= 2 && path[1] == u':' &&
-      ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')))
-    start = 2;
-  const std::size_t sep = path.find_last_of(u"\\/");
-  if (sep != std::u16string_view::npos && sep + 1 > start) start = sep + 1;
-  CopyText(title, capacity, path.substr(start));
-}
-
 void ApplySelection(const AppState& state, UiOps& ui) {
   ui.SetText(Control::PathDisplay, state.selectedPath);
   ui.Enable(Control::RunButton, true);
@@ -46,9 +38,22 @@ void ApplySelection(const AppState& state, UiOps& ui) {
 }
 
 void SelectFileByDialog(AppState& state, UiOps& ui) {
-  if (!ui.ChooseFile(state.selectedPath, kPathCapacity, state.fileTitle, kTitleCapacity))
+  // The dialog writes straight into the selection, and a dialog that fails may leave
+  // anything there (Windows puts the size it needed into the first unit of the path).
+  char16_t path[kPathCapacity], title[kTitleCapacity];
+  std::copy_n(state.selectedPath, kPathCapacity, path);
+  std::copy_n(state.fileTitle, kTitleCapacity, title);
+  const Choice choice = ui.ChooseFile(state.selectedPath, kPathCapacity, state.fileTitle,
+                                      kTitleCapacity);
+  if (choice == Choice::Chosen) {
+    ApplySelection(state, ui);
     return;
-  ApplySelection(state, ui);
+  }
+  std::copy_n(path, kPathCapacity, state.selectedPath);
+  std::copy_n(title, kTitleCapacity, state.fileTitle);
+  // Cutting the name would select some other file; say what the run would say of it.
+  if (choice == Choice::TooLong)
+    ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
 }
 
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
@@ -58,7 +63,7 @@ void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
   ApplySelection(state, ui);
 }
 
-bool RouteCommand(AppState& state, UiOps& ui, int id, int code) {
+bool RouteCommand(AppState& state, UiOps& ui, ChecksumPlatform& platform, int id, int code) {
   if (code != 0) return false;
   switch (id) {
     case ID_BROWSE:
@@ -72,7 +77,7 @@ bool RouteCommand(AppState& state, UiOps& ui, int id, int code) {
       CopyResultText(ui, SlotAt(id - ID_COPY_CRC32));
       return true;
     case ID_RUN:
-      RunChecksums(state, ui);
+      RunChecksums(state, ui, platform);
       return true;
     case ID_COMPARE:
       CompareHashValue(state, ui);

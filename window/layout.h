@@ -9,8 +9,7 @@
 
 namespace tav {
 
-// The distribution address that closes the window title.
-inline constexpr const char16_t* kDistributionAddress = u"https://tavrinel.example/download";
+// The title closes with the address of the official distribution site.
 inline constexpr const char16_t* kWindowTitle =
     u"Tavrinel Ver 2.0 - 공식배포처 https://tavrinel.example/download";
 inline constexpr int kWindowWidth = 1280;   // outer size, frame included

@@ -3,11 +3,18 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "engine/platform.h"
 #include "window/qt/main_window.h"
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  tav::qt::MainWindow window;
+int main() {
+  // The app takes nothing from its command line: Qt would otherwise read options such as
+  // -qwindowtitle, -geometry or -stylesheet from it. Settings in the environment (the
+  // platform plugin, scaling) still apply. Qt keeps references to both for its lifetime.
+  char name[] = "tavrinel";
+  char* args[] = {name, nullptr};
+  int argc = 1;
+  QApplication app(argc, args);
+  tav::qt::MainWindow window(tav::DefaultPlatform());
   window.show();
 
   // The window manager reports its frame a moment after the window is mapped; only then can

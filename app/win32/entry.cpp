@@ -14,7 +14,8 @@ ATOM RegisterMainClass(HINSTANCE instance) {
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = instance;
-  // No icon of the program's own: the system draws its default.
+  // No icon of the program's own. LoadIconW with no instance and no name loads nothing, so
+  // the system draws its default; the call is kept as the class has always been set up.
   windowClass.hIcon = LoadIconW(nullptr, nullptr);
   windowClass.hIconSm = LoadIconW(nullptr, nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);

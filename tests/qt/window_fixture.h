@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/platform.h"
 #include "window/qt/main_window.h"
 #include "window/qt/seams.h"
 
@@ -43,7 +44,7 @@ class WindowTest : public ::testing::Test {
   }
 
   MainWindow& Open() {
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>(DefaultPlatform());
     window_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     return *window_;

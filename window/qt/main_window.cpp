@@ -29,10 +29,11 @@ QString FirstDroppedFile(const QMimeData* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(ChecksumPlatform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui_(this) {
+      ui_(this),
+      platform_(platform) {
   setWindowTitle(QString::fromUtf16(kWindowTitle));
   // The outer size is fitted once the frame is known (FitOuterSize); until then, and with no
   // window manager at all, the client area is the full size.
@@ -72,7 +73,7 @@ void MainWindow::CreateControls() {
         if (entry.style & style::kDefPushButton) button->setDefault(true);
         const int id = entry.id;
         connect(button, &QPushButton::clicked, this,
-                [this, id] { RouteCommand(state_, ui_, id, 0); });
+                [this, id] { RouteCommand(state_, ui_, platform_, id, 0); });
         w = button;
         break;
       }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "engine/platform.h"
 #include "engine/slots.h"
 #include "window/qt/qt_ui_ops.h"
 
@@ -11,8 +12,9 @@ namespace tav::qt {
 
 class MainWindow final : public QWidget {
  public:
-  // Builds the controls and loads "bg.png" from the current directory.
-  explicit MainWindow(QWidget* parent = nullptr);
+  // Builds the controls and loads "bg.png" from the current directory. Runs read files
+  // through `platform`, which must outlive the window.
+  explicit MainWindow(ChecksumPlatform& platform, QWidget* parent = nullptr);
 
   // Shrinks the client area so that the outer frame, as the window manager reports it, is
   // 1280 by 720. Without a window manager frame the client area itself is 1280 by 720.
@@ -33,6 +35,7 @@ class MainWindow final : public QWidget {
   // The texts every command works on; one window per process, so one state per process.
   AppState state_;
   QtUiOps ui_;
+  ChecksumPlatform& platform_;
   QImage background_;
 };
 

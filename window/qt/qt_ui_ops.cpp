@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <string_view>
 
-#include "engine/checksums.h"
 #include "engine/text.h"
 #include "window/commands.h"
 #include "window/qt/seams.h"
@@ -113,8 +112,8 @@ void QtUiOps::ShowMessage(const char16_t* text, const char16_t* caption, Message
   box.exec();
 }
 
-bool QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
-                         std::size_t titleCapacity) {
+Choice QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                           std::size_t titleCapacity) {
   const QString start = QString::fromUtf16(path, static_cast<qsizetype>(TextLength(path, pathCapacity)));
   QString chosen;
   if (FileChooserSeam::HasNext()) {
@@ -125,19 +124,13 @@ bool QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* tit
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
       chosen = dialog.selectedFiles().constFirst();
   }
-  if (chosen.isEmpty()) return false;
+  if (chosen.isEmpty()) return Choice::Cancelled;
   const std::u16string_view full = ViewOf(chosen);
-  if (full.size() >= pathCapacity) {
-    // Cutting the path would name some other file or folder; the run would hash that one
-    // under this file's name. Refuse the choice the way the run refuses a file it cannot
-    // open, and keep the previous selection.
-    ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
-    return false;
-  }
+  // Cut, the path would name some other file or folder.
+  if (full.size() >= pathCapacity) return Choice::TooLong;
   CopyText(path, pathCapacity, full);
-  ClearText(title, titleCapacity);
   FileTitleOf(full, title, titleCapacity);
-  return true;
+  return Choice::Chosen;
 }
 
 }  // namespace tav::qt

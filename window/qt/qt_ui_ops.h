@@ -35,8 +35,8 @@ class QtUiOps final : public UiOps {
   void SelectAll(Control control) override;
   void CopySelection(Control control) override;
   void ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) override;
-  bool ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
-                  std::size_t titleCapacity) override;
+  Choice ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                    std::size_t titleCapacity) override;
 
  private:
   QWidget* owner_;

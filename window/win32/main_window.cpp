@@ -3,11 +3,8 @@
 
 #include <commctrl.h>
 #include <gdiplus.h>
-#include <stdlib.h>
-#include <wchar.h>
 
-#include <cstring>
-
+#include "engine/platform.h"
 #include "window/commands.h"
 #include "window/layout.h"
 
@@ -70,6 +67,8 @@ void CreateControls(HWND window) {
 
   DragAcceptFiles(window, TRUE);
 
+  // Kept although the browse command fills the record afresh before every use: creating the
+  // window pre-fills it, and the window has always done so.
   FillOpenFileRecord(OpenFileRecord(), window, Wide(state.selectedPath), kPathCapacity,
                      Wide(state.fileTitle), kTitleCapacity);
 
@@ -95,20 +94,10 @@ void CreateControls(HWND window) {
 }
 
 void AcceptDroppedFile(HWND window, HDROP drop) {
-  AppState& state = SharedState();
-  wchar_t* path = Wide(state.selectedPath);
-  wchar_t* title = Wide(state.fileTitle);
   // Only the first file of a drop is taken, cut to the selected path's capacity.
-  if (DragQueryFileW(drop, 0, path, kPathCapacity) == 0) path[0] = 0;
-
-  wchar_t name[260] = {};
-  wchar_t extension[260] = {};
-  _wsplitpath_s(path, nullptr, 0, nullptr, 0, name, 260, extension, 260);
-  wcscat_s(name, 260, extension);
-  std::memset(title, 0, kTitleCapacity * sizeof(wchar_t));
-  wcscat_s(title, kTitleCapacity, name);
-
-  ApplySelection(state, SharedUi());
+  wchar_t path[kPathCapacity] = {};
+  DragQueryFileW(drop, 0, path, kPathCapacity);
+  AcceptDroppedPath(SharedState(), SharedUi(), reinterpret_cast<const char16_t*>(path));
   DragFinish(drop);
   SetForegroundWindow(window);
 }
@@ -129,7 +118,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PaintBackground(window);
       return 0;
     case WM_COMMAND:
-      RouteCommand(SharedState(), SharedUi(), LOWORD(wParam), HIWORD(wParam));
+      RouteCommand(SharedState(), SharedUi(), DefaultPlatform(), LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_DROPFILES:
       AcceptDroppedFile(window, reinterpret_cast<HDROP>(wParam));

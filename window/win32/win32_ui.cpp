@@ -1,6 +1,7 @@
 // Win32 window operations: window texts, enabling, the progress bar, selection copy, boxes.
 #include "window/win32/win32_ui.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -30,6 +31,8 @@ std::size_t Win32Ui::ReadText(Control control, char16_t* dest, std::size_t capac
   if (capacity == 0) return 0;
   dest[0] = 0;
   const HWND window = ControlWindow(control);
+  // The length is asked first, as the window has always read its controls; the read below is
+  // bounded by the destination's capacity, so the answer itself is not needed.
   GetWindowTextLengthW(window);
   const int got = GetWindowTextW(window, Wide(dest), static_cast<int>(capacity));
   // Always terminated, even if a control misreports its length.
@@ -74,13 +77,16 @@ void FillOpenFileRecord(OPENFILENAMEW& record, HWND owner, wchar_t* path, DWORD 
 }
 
 // The dialog writes straight into the selected path and file title, so it opens with the
-// previous path as its file name; a cancelled dialog leaves both as they were.
-bool Win32Ui::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
-                         std::size_t titleCapacity) {
+// previous path as its file name. When the picked name does not fit, it fails with
+// FNERR_BUFFERTOOSMALL and leaves the size it needed in the path's first unit; the caller
+// puts the previous selection back.
+Choice Win32Ui::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                           std::size_t titleCapacity) {
   OPENFILENAMEW& record = OpenFileRecord();
   FillOpenFileRecord(record, main_, Wide(path), static_cast<DWORD>(pathCapacity), Wide(title),
                      static_cast<DWORD>(titleCapacity));
-  return GetOpenFileNameW(&record) != FALSE;
+  if (GetOpenFileNameW(&record)) return Choice::Chosen;
+  return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? Choice::TooLong : Choice::Cancelled;
 }
 
 }  // namespace tav::win32

@@ -13,7 +13,6 @@ namespace tav::win32 {
 class Win32Ui final : public UiOps {
  public:
   void SetMainWindow(HWND window) { main_ = window; }
-  HWND MainWindow() const { return main_; }
   void SetControl(Control control, HWND window) { controls_[static_cast<int>(control)] = window; }
   HWND ControlWindow(Control control) const { return controls_[static_cast<int>(control)]; }
   void Forget();
@@ -26,8 +25,8 @@ class Win32Ui final : public UiOps {
   void SelectAll(Control control) override;
   void CopySelection(Control control) override;
   void ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) override;
-  bool ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
-                  std::size_t titleCapacity) override;
+  Choice ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
+                    std::size_t titleCapacity) override;
 
  private:
   HWND main_ = nullptr;
