@@ -29,13 +29,19 @@ class TimedPlatform final : public tav::ChecksumPlatform {
   Clock::time_point opened;
 };
 
+// Exit codes: every value computed; the file could not be opened as one (the app's warning);
+// some pass failed and its value is empty; the command line was not understood.
+constexpr int kExitOk = 0, kExitNotAFile = 1, kExitPassFailed = 2, kExitUsage = 64;
+
 int Usage() {
   std::fprintf(stderr,
                "usage: tavrinel-sums [--trace] [--time] FILE\n"
                "  prints CRC32, MD5, SHA-1, SHA-256 and SHA-512 of FILE as LABEL<TAB>VALUE\n"
                "  --trace  first print every window operation of the run, in order\n"
-               "  --time   print each pass's seconds and MB/s to stderr\n");
-  return 2;
+               "  --time   print each pass's seconds and MB/s to stderr\n"
+               "exit status: 0 all five values; 1 FILE cannot be opened as a file;\n"
+               "  2 a pass failed (a read error) and its value is empty; 64 usage\n");
+  return kExitUsage;
 }
 
 }  // namespace
@@ -58,18 +64,21 @@ int main(int argc, char** argv) {
   if (path.size() >= tav::kPathCapacity) {
     std::fprintf(stderr, "tavrinel-sums: path longer than %zu UTF-16 units: %s\n",
                  tav::kPathCapacity - 1, file);
-    return 2;
+    return kExitNotAFile;
   }
   tav::CopyText(state.selectedPath, tav::kPathCapacity, path);
 
   tav::ConsoleUi ui(trace ? stdout : nullptr);
   TimedPlatform platform;
   tav::RunChecksums(state, ui, platform);
-  if (ui.messageShown()) return 1;
+  if (ui.messageShown()) return kExitNotAFile;
 
-  for (const tav::SlotInfo& info : tav::kSlots)
-    std::printf("%s\t%s\n", tav::ToUtf8(info.label).c_str(),
-                tav::ToUtf8(ui.Text(tav::ResultDisplay(info.slot)).c_str()).c_str());
+  std::string failed;
+  for (const tav::SlotInfo& info : tav::kSlots) {
+    const std::u16string& value = ui.Text(tav::ResultDisplay(info.slot));
+    std::printf("%s\t%s\n", tav::ToUtf8(info.label).c_str(), tav::ToUtf8(value.c_str()).c_str());
+    if (value.empty()) failed += (failed.empty() ? "" : ", ") + tav::ToUtf8(info.label);
+  }
 
   if (timing) {
     struct stat st;
@@ -86,5 +95,10 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "%-8s %8.3f s %10.1f MB/s\n", "total", total, total > 0 ? mb / total : 0.0);
   }
-  return 0;
+  // An empty value is no checksum: a script must not take it for one.
+  if (!failed.empty()) {
+    std::fprintf(stderr, "tavrinel-sums: failed (read error): %s\n", failed.c_str());
+    return kExitPassFailed;
+  }
+  return kExitOk;
 }
