@@ -21,8 +21,7 @@
 # Exits 3 when a target is missed.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-source "$root/tools/deps.sh"
+source "$here/../tools/lib.sh"
 tav_need g++ make cmake pkg-config libssl-dev openssl rhash time coreutils
 
 rounds="${TAV_BENCH_ROUNDS:-6}"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds tavrinel.exe and its suites with mingw-w64 and runs them under Wine on Xvfb.
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-source "$here/deps.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Wine names Unix files in the locale's encoding: UTF-8, so Hangul names reach the tests.
+tav_utf8
 
 # Cross compiler, Wine, a virtual X server, Hangul fonts for the windows, GoogleTest sources.
 TAV_WIN32_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine64 xvfb xauth fonts-noto-cjk
@@ -11,8 +11,6 @@ TAV_WIN32_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine64 xvfb xauth font
 tav_need "${TAV_WIN32_PACKAGES[@]}"
 
 build="${TAV_WIN32_BUILD:-$root/build/win32}"
-# Wine names Unix files in the locale's encoding: UTF-8, so Hangul names reach the tests.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 echo "== Windows build (mingw-w64) =="
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
@@ -26,29 +24,9 @@ wineserver=/usr/lib/wine/wineserver
 export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-xvfb_pid=""
-cleanup() {
-  # Only what this script started: this prefix's wineserver and our own X server.
-  "$wineserver" -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-}
-trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  fdfile="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$fdfile" ] && break
-    sleep 0.1
-  done
-  [ -s "$fdfile" ] || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(head -n1 "$fdfile")"
-  rm -f "$fdfile"
-fi
+[ -n "${DISPLAY:-}" ] || tav_start_xvfb
+# Only what this script started: this prefix's wineserver (before our X server goes).
+tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
 
 # Keep the server alive between the test programs, so each does not start Wine's helpers anew.
 mkdir -p "$WINEPREFIX"
