@@ -36,11 +36,15 @@ void ConfigureFileDialog(QFileDialog& dialog, const QString& startPath) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(kFileFilterName);
   // On Windows *.* matches every file; here the same pattern would hide every name without a
-  // dot (README, Makefile, most executables). Keep the label, match everything.
-  if (auto* model = dialog.findChild<QFileSystemModel*>())
-    model->setNameFilters({QStringLiteral("*")});
-  else
+  // dot (README, Makefile, most executables). Keep the label, match everything, and again
+  // whenever the user picks the filter in the file-type box, which applies *.* afresh.
+  if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+    const auto matchAll = [model] { model->setNameFilters({QStringLiteral("*")}); };
+    matchAll();
+    QObject::connect(&dialog, &QFileDialog::filterSelected, model, matchAll);
+  } else {
     dialog.setNameFilter(QStringLiteral("모든 파일 (*)"));
+  }
   if (!startPath.isEmpty()) {
     const QFileInfo start(startPath);
     dialog.setDirectory(start.absolutePath());
