@@ -58,7 +58,6 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
 
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
   CopyText(state.selectedPath, kPathCapacity, path);
-  ClearText(state.fileTitle, kTitleCapacity);
   FileTitleOf(TextView(state.selectedPath, kPathCapacity), state.fileTitle, kTitleCapacity);
   ApplySelection(state, ui);
 }
