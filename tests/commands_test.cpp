@@ -1,242 +1,156 @@
-// Compare, copy, file selection and routing against the recording double, and the whole use.
+// The commands against the recording double: compare, copy, file titles, drop and dialog, and
+// the routing of clicks.
 #include <gtest/gtest.h>
 
-#include "compare/compare.h"
-#include "engine/checksums.h"
-#include "engine/platform.h"
+#include <cstring>
+
+#include "fake_platform.h"
 #include "recording_ui.h"
-#include "test_files.h"
 #include "window/commands.h"
 
 namespace tav {
 namespace {
 
-using testing::RecordingUi;
-
-constexpr const char16_t* kShown[kSlotCount] = {
+const std::u16string kShown[kSlotCount] = {
     u"12abcd", u"900150983cd24fb0d6963f7d28e17f72", u"a9993e364706816aba3e25717850c26c9cd0d89d",
     u"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
     u"ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"};
+const std::u16string kLabels[kSlotCount] = {u"CRC32", u"MD5", u"SHA-1", u"SHA-256", u"SHA-512"};
+const std::u16string kNoMatch = u"일치하는 해시값이 없습니다";
 
+// A window after a run of report.pdf: five values shown, nothing logged yet.
 struct Shell {
-  AppState state;
-  RecordingUi ui;
   Shell() {
-    for (int i = 0; i < kSlotCount; ++i) ui.texts[static_cast<int>(ResultDisplay(SlotAt(i)))] = kShown[i];
+    for (int i = 0; i < kSlotCount; ++i) ui.Text(ResultDisplay(SlotAt(i))) = kShown[i];
     CopyText(state.fileTitle, kTitleCapacity, u"report.pdf");
   }
-  void Type(const std::u16string& value) { ui.texts[static_cast<int>(Control::CompareInput)] = value; }
+  bool Route(int id, int code = 0) { return RouteCommand(state, ui, platform, id, code); }
+  AppState state;
+  testing::RecordingUi ui;
+  testing::FakePlatform platform;
 };
 
-TEST(CompareHashValue, ExactFirstMatchOrNone) {
-  const std::u16string matchCaption = u"일치하는 해시 값이 있습니다";
-  const std::u16string none = u"일치하는 해시값이 없습니다";
+TEST(CompareHashValue, ExactFirstMatchInSlotOrder) {
+  const std::u16string longest(259, u'가');  // gives the longest message, 412 units, whole
   struct Case {
     std::u16string input;
-    std::u16string text, caption;
+    int match;                // the slot named, or -1 for no match
+    int changed = -1;         // this slot's display shows `changedTo` instead
+    std::u16string changedTo = {}, title = u"report.pdf";
   };
-  const Case cases[] = {
-      {kShown[0], u"report.pdf 파일에 CRC32해시 값 12abcd 와 일치합니다", matchCaption},
-      {kShown[1], u"report.pdf 파일에 MD5해시 값 900150983cd24fb0d6963f7d28e17f72 와 일치합니다", matchCaption},
-      {kShown[2], u"report.pdf 파일에 SHA-1해시 값 a9993e364706816aba3e25717850c26c9cd0d89d 와 일치합니다", matchCaption},
-      {kShown[3], std::u16string(u"report.pdf 파일에 SHA-256해시 값 ") + kShown[3] + u" 와 일치합니다", matchCaption},
-      {kShown[4], std::u16string(u"report.pdf 파일에 SHA-512해시 값 ") + kShown[4] + u" 와 일치합니다", matchCaption},
-      {u"900150983CD24FB0D6963F7D28E17F72", none, none},   // uppercase
-      {u"0012abcd", none, none},                           // leading zeros on the CRC
-      {u" 900150983cd24fb0d6963f7d28e17f72", none, none},  // leading blank
-      {u"900150983cd24fb0d6963f7d28e17f72 ", none, none},  // trailing blank
-      {u"", none, none},
-      {u"12ABCD", none, none},
-  };
+  std::vector<Case> cases = {
+      {kShown[4], 4, -1, u"", longest}, {kShown[1], 1, 2, kShown[1]},  // the first of two equal
+      {u"", -1, 1, u""},  // a failed pass's empty display is no value
+      {u"900150983CD24FB0D6963F7D28E17F72", -1}, {u"0012abcd", -1}, {u" 12abcd", -1},
+      {u"12abcd ", -1}, {kShown[4] + std::u16string(300, u'0'), -1}};  // more than the box holds
+  for (int i = 0; i < kSlotCount; ++i) cases.push_back({kShown[i], i});
   for (const Case& c : cases) {
     Shell shell;
-    shell.Type(c.input);
-    CompareHashValue(shell.state, shell.ui);
-    ASSERT_EQ(shell.ui.messages.size(), 1u);
-    EXPECT_EQ(shell.ui.messages[0].text, c.text);
-    EXPECT_EQ(shell.ui.messages[0].caption, c.caption);
-    EXPECT_EQ(shell.ui.messages[0].icon, MessageIcon::None);
-    // The box keeps what the user typed; the working texts are cleared.
+    CopyText(shell.state.fileTitle, kTitleCapacity, c.title);
+    if (c.changed >= 0) shell.ui.Text(ResultDisplay(SlotAt(c.changed))) = c.changedTo;
+    shell.ui.Text(Control::CompareInput) = c.input;
+    EXPECT_TRUE(shell.Route(ID_COMPARE));
+    const testing::Shown& box = shell.ui.messages.at(0);
+    EXPECT_EQ(box.text, c.match < 0 ? kNoMatch
+                                    : c.title + u" 파일에 " + kLabels[c.match] + u"해시 값 " + kShown[c.match] + u" 와 일치합니다");
+    EXPECT_EQ(box.caption, c.match < 0 ? kNoMatch : u"일치하는 해시 값이 있습니다");
+    EXPECT_EQ(box.icon, MessageIcon::None);
+    // The box keeps what was typed; the working texts are cleared.
     EXPECT_EQ(shell.ui.Text(Control::CompareInput), c.input);
-    EXPECT_EQ(TextLength(shell.state.compareInput, kCompareCapacity), 0u);
-    for (const auto& r : shell.state.results) EXPECT_EQ(TextLength(r, kResultCapacity), 0u);
+    EXPECT_EQ(shell.state.compareInput[0], 0);
+    for (const auto& text : shell.state.results) EXPECT_EQ(text[0], 0);
   }
 }
 
-TEST(CompareHashValue, FirstOfTwoEqualDisplaysWins) {
-  Shell shell;
-  shell.ui.texts[static_cast<int>(Control::ResultSha1)] = kShown[1];
-  shell.Type(kShown[1]);
-  CompareHashValue(shell.state, shell.ui);
-  EXPECT_NE(shell.ui.messages.at(0).text.find(u"MD5해시"), std::u16string::npos);
-}
-
-// An empty display is a pass that failed: it is no value, so nothing "matches" it.
-TEST(CompareHashValue, EmptyDisplayNeverMatches) {
-  Shell shell;
-  shell.ui.texts[static_cast<int>(Control::ResultMd5)].clear();
-  shell.Type(u"");
-  CompareHashValue(shell.state, shell.ui);
-  EXPECT_EQ(shell.ui.messages.at(0).caption, kNoMatchText);
-}
-
-// More than the compare input holds: read cut to 255 units (no overflow), and no match even
-// though the input starts with a shown value.
-TEST(CompareHashValue, OverlongInputIsCutAndNeverMatches) {
-  Shell shell;
-  shell.Type(kShown[4] + std::u16string(300, u'0'));
-  CompareHashValue(shell.state, shell.ui);
-  EXPECT_EQ(shell.ui.messages.at(0).caption, kNoMatchText);
-}
-
-TEST(CompareHashValue, LongestMessageFitsWhole) {
-  Shell shell;
-  const std::u16string title(259, u'가');
-  CopyText(shell.state.fileTitle, kTitleCapacity, title);
-  shell.Type(kShown[4]);
-  CompareHashValue(shell.state, shell.ui);
-  const std::u16string& text = shell.ui.messages.at(0).text;
-  EXPECT_EQ(text.size(), 412u);
-  EXPECT_EQ(text, title + u" 파일에 SHA-512해시 값 " + kShown[4] + u" 와 일치합니다");
-}
-
-TEST(CopyResultText, CopiesTheDisplayAndSaysHowToPaste) {
-  const char16_t* labels[kSlotCount] = {u"CRC32", u"MD5", u"SHA-1", u"SHA-256", u"SHA-512"};
-  for (int i = 0; i < kSlotCount; ++i) {
+// The display's whole text, exactly as shown, then how to paste it; from an empty display too.
+TEST(CopyResultText, SelectsCopiesAndSaysHowToPaste) {
+  for (int i = 0; i <= kSlotCount; ++i) {
     Shell shell;
-    const Slot slot = SlotAt(i);
-    ASSERT_TRUE(RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_COPY_CRC32 + i, 0));
-    EXPECT_EQ(shell.ui.clipboard, kShown[i]);  // never widened with zeros
-    ASSERT_EQ(shell.ui.messages.size(), 1u);
-    EXPECT_EQ(shell.ui.messages[0].text,
-              std::u16string(labels[i]) +
-                  u" 해시 값이 클립보드에 복사되었습니다\n복사된 값을 붙여 넣으려면 Ctrl + V키를 "
-                  u"누르거나 마우스 오른쪽으로 메뉴를 호출 한뒤에 '붙여넣기'로 값을 붙여넣기 할수 있습니다");
+    const int slot = i % kSlotCount;  // the last round copies an empty CRC32 display
+    if (i == kSlotCount) shell.ui.Text(Control::ResultCrc32).clear();
+    EXPECT_TRUE(shell.Route(ID_COPY_CRC32 + slot));
+    EXPECT_EQ(shell.ui.clipboard, i == kSlotCount ? u"" : kShown[slot]);
+    const std::u16string display = shell.ui.names[int(ResultDisplay(SlotAt(slot)))];
+    EXPECT_EQ(shell.ui.log, (std::vector<std::u16string>{u"select-all " + display, u"copy " + display, u"message"}));
+    EXPECT_EQ(shell.ui.messages[0].text, kLabels[slot] + u" 해시 값이 클립보드에 복사되었습니다\n복사된 값을 붙여 넣으려면 "
+              u"Ctrl + V키를 누르거나 마우스 오른쪽으로 메뉴를 호출 한뒤에 '붙여넣기'로 값을 붙여넣기 할수 있습니다");
     EXPECT_EQ(shell.ui.messages[0].caption, u"알림");
     EXPECT_EQ(shell.ui.messages[0].icon, MessageIcon::None);
-    const std::u16string name[kSlotCount] = {u"crc32", u"md5", u"sha1", u"sha256", u"sha512"};
-    EXPECT_EQ(shell.ui.log, (std::vector<std::u16string>{u"select-all " + name[i],
-                                                         u"copy " + name[i], u"message"}));
-    EXPECT_EQ(shell.ui.selected, static_cast<int>(ResultDisplay(slot)));
   }
 }
 
-TEST(CopyResultText, EmptyDisplayStillShowsTheMessage) {
-  Shell shell;
-  shell.ui.texts[static_cast<int>(Control::ResultSha1)].clear();
-  CopyResultText(shell.ui, Slot::Sha1);
-  EXPECT_EQ(shell.ui.clipboard, u"");
-  EXPECT_EQ(shell.ui.messages.size(), 1u);
-}
-
-TEST(FileTitleOf, NameAndExtensionWithoutDriveOrDirectory) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"/home/u/a.tar.gz", u"a.tar.gz"}, {u"noext", u"noext"}, {u"/dir/", u""},
-      {u"/해시/파일.txt", u"파일.txt"},
+TEST(FileTitleOf, NameAndExtensionByThePlatformsRule) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"/home/u/a.tar.gz", u"a.tar.gz"}, {u"noext", u"noext"}, {u"/dir/", u""}, {u"/해시/파일.txt", u"파일.txt"},
 #ifdef _WIN32
-      {u"D:\\docs\\report.pdf", u"report.pdf"}, {u"C:report.txt", u"report.txt"},
-      {u"\\\\server\\share\\f.bin", u"f.bin"}, {u"a/b\\c.txt", u"c.txt"},
+      {u"D:\\docs\\report.pdf", u"report.pdf"}, {u"\\\\server\\share\\f.bin", u"f.bin"},
+      {u"a/b\\c.txt", u"c.txt"}, {u"C:", u""}, {u"z:rel.txt", u"rel.txt"}, {u"C:\\x", u"x"},
 #else
-      {u"a\\b.txt", u"a\\b.txt"}, {u"C:report.txt", u"C:report.txt"},
+      {u"a\\b.txt", u"a\\b.txt"}, {u"/x/C:y", u"C:y"},  // a backslash and a colon are name characters
 #endif
   };
   for (const auto& [path, title] : cases) {
     char16_t out[kTitleCapacity];
+    std::fill_n(out, kTitleCapacity, u'#');
     FileTitleOf(path, out, kTitleCapacity);
-    EXPECT_EQ(TextView(out, kTitleCapacity), title) << TextView(path, 300).size();
+    EXPECT_EQ(TextView(out, kTitleCapacity), title);
   }
 }
 
-const std::vector<std::u16string> kSelectionOps = {
-    u"disable copy-crc32", u"disable copy-md5", u"disable copy-sha1",
-    u"disable copy-sha256", u"disable copy-sha512", u"disable compare"};
+// What every selection does: the path shown, the run offered, copy and compare withdrawn.
+std::vector<std::u16string> Selected(const std::u16string& path) {
+  return {u"set pathDisplay " + path, u"enable runButton", u"disable crc32CopyButton",
+          u"disable md5CopyButton", u"disable sha1CopyButton", u"disable sha256CopyButton",
+          u"disable sha512CopyButton", u"disable compareButton"};
+}
 
+// A path of 259 units is kept whole, a longer one cut to 259, the title taken from what is
+// kept; the old values stay until the next run.
 TEST(FileSelection, DropTakesThePathCutToCapacity) {
-  Shell shell;
-  const std::u16string longPath = u"/" + std::u16string(280, u'd') + u"/x.bin";
-  AcceptDroppedPath(shell.state, shell.ui, longPath);
-  EXPECT_EQ(TextLength(shell.state.selectedPath, kPathCapacity), 259u);
-  // The title comes from the cut path: its last 258 units, all of the folder's name.
-  EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), std::u16string(258, u'd'));
-  AcceptDroppedPath(shell.state, shell.ui, u"/docs/report.pdf");
-  EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"report.pdf");
-  std::vector<std::u16string> expected = {u"set path /docs/report.pdf", u"enable run"};
-  expected.insert(expected.end(), kSelectionOps.begin(), kSelectionOps.end());
-  EXPECT_EQ(std::vector<std::u16string>(shell.ui.log.end() - 8, shell.ui.log.end()), expected);
-  // The old values stay visible until the next run.
-  EXPECT_EQ(shell.ui.Text(Control::ResultMd5), kShown[1]);
+  const std::u16string folder = u"/" + std::u16string(250, u'd') + u"/";
+  for (const char16_t* name : {u"1234567", u"12345678"}) {
+    Shell shell;
+    AcceptDroppedPath(shell.state, shell.ui, folder + name);
+    EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"1234567");
+    EXPECT_EQ(shell.ui.log, Selected(folder + u"1234567"));
+    EXPECT_EQ(shell.ui.Text(Control::ResultMd5), kShown[1]);
+  }
 }
 
-TEST(FileSelection, DialogStartsAtThePreviousPathAndCancelChangesNothing) {
-  Shell shell;
-  CopyText(shell.state.selectedPath, kPathCapacity, u"/old/one.bin");
-  ASSERT_TRUE(RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_BROWSE, 0));
-  EXPECT_EQ(shell.ui.dialogStartedAt, u"/old/one.bin");
-  EXPECT_EQ(shell.ui.log, std::vector<std::u16string>{u"dialog"});
-  EXPECT_EQ(TextView(shell.state.selectedPath, kPathCapacity), u"/old/one.bin");
-
-  shell.ui.nextChoice = {{u"/new/two.iso", u"two.iso"}};
-  RouteCommand(shell.state, shell.ui, DefaultPlatform(), ID_BROWSE, 0);
-  EXPECT_EQ(TextView(shell.state.selectedPath, kPathCapacity), u"/new/two.iso");
-  EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"two.iso");
-  EXPECT_EQ(shell.ui.Text(Control::PathDisplay), u"/new/two.iso");
-  EXPECT_TRUE(shell.ui.Enabled(Control::RunButton));
+// The dialog starts from the previous path. Anything but a choice keeps the selection to the
+// last unit, whatever the dialog left in it; a name too long to hold gets the run's warning.
+TEST(FileSelection, DialogKeepsTheSelectionUnlessAFileIsChosen) {
+  for (Choice choice : {Choice::Chosen, Choice::Cancelled, Choice::TooLong}) {
+    Shell shell;
+    AcceptDroppedPath(shell.state, shell.ui, u"/old/one.bin");
+    const AppState before = shell.state;
+    shell.ui = testing::RecordingUi();
+    shell.ui.choice = choice;
+    shell.ui.choicePath = u"/new/two.iso";
+    shell.ui.choiceTitle = u"two.iso";
+    EXPECT_TRUE(shell.Route(ID_BROWSE));
+    std::vector<std::u16string> expected = {u"dialog from /old/one.bin"};
+    if (choice == Choice::TooLong) expected.push_back(u"message");
+    if (choice == Choice::Chosen)
+      for (const auto& entry : Selected(u"/new/two.iso")) expected.push_back(entry);
+    EXPECT_EQ(shell.ui.log, expected);
+    // The path and the title, the first two texts of the state, to the last unit.
+    EXPECT_EQ(std::memcmp(&shell.state, &before, sizeof before.selectedPath + sizeof before.fileTitle) == 0,
+              choice != Choice::Chosen);
+    for (const auto& shown : shell.ui.messages) EXPECT_EQ(shown.caption, u"경고");
+  }
 }
 
+// Only a click (code 0) on the eight buttons acts: never a notification from an edit control.
 TEST(RouteCommand, OnlyClicksOnTheEightButtonsAct) {
-  for (int id : {100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 0, 0xFFFF, -1}) {
+  for (int id : {100, 101, 102, 106, 107, 108, 109, 0, 0xFFFF, -1}) {
     for (int code : {0, 1, 0x100 /* EN_SETFOCUS */, 0x300 /* EN_CHANGE */}) {
       Shell shell;
-      const bool acted = RouteCommand(shell.state, shell.ui, DefaultPlatform(), id, code);
-      const bool expected = code == 0 && id >= ID_BROWSE && id <= ID_COMPARE;
-      EXPECT_EQ(acted, expected) << id << " " << code;
-      EXPECT_EQ(shell.ui.log.empty(), !expected) << id << " " << code;
+      const bool acts = code == 0 && id >= ID_BROWSE && id <= ID_COMPARE;
+      EXPECT_EQ(shell.Route(id, code), acts) << id << " " << code;
+      EXPECT_EQ(shell.ui.log.empty(), !acts) << id << " " << code;
     }
   }
-}
-
-// fresh -> file chosen -> results shown -> file chosen, and a failed run in between.
-TEST(ButtonStates, FollowSelectionAndRuns) {
-  testing::ScratchDir dir;
-  AppState state;
-  RecordingUi ui;
-  auto expectStates = [&](bool run, bool rest, const char* when) {
-    EXPECT_EQ(ui.Enabled(Control::RunButton), run) << when;
-    for (const SlotInfo& info : kSlots) EXPECT_EQ(ui.Enabled(CopyButton(info.slot)), rest) << when;
-    EXPECT_EQ(ui.Enabled(Control::CompareButton), rest) << when;
-  };
-  expectStates(false, false, "fresh");
-  AcceptDroppedPath(state, ui, testing::U16(dir.Write("a.txt", "abc")));
-  expectStates(true, false, "chosen");
-  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);
-  expectStates(true, true, "results");
-  const std::u16string shown = ui.Text(Control::ResultSha1);
-  AcceptDroppedPath(state, ui, testing::U16(dir.path() / "missing"));
-  expectStates(true, false, "chosen again");
-  EXPECT_EQ(ui.Text(Control::ResultSha1), shown);
-  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);  // the warning; nothing changes
-  expectStates(true, false, "after the warning");
-  EXPECT_EQ(ui.Text(Control::ResultSha1), shown);
-}
-
-// The whole use without a window: drop, run, copy, paste into the compare box, compare.
-TEST(EndToEnd, DropRunCopyCompare) {
-  testing::ScratchDir dir;
-  const auto file = dir.Write(u8"데이터.bin", testing::RandomBytes(100000, 42));
-  AppState state;
-  RecordingUi ui;
-  AcceptDroppedPath(state, ui, testing::U16(file));
-  RouteCommand(state, ui, DefaultPlatform(), ID_RUN, 0);
-  RouteCommand(state, ui, DefaultPlatform(), ID_COPY_SHA256, 0);
-#ifndef _WIN32
-  EXPECT_EQ(ui.clipboard, testing::CoreutilsSum("sha256sum", file));
-#endif
-  EXPECT_EQ(ui.clipboard.size(), 64u);
-  ui.texts[static_cast<int>(Control::CompareInput)] = ui.clipboard;
-  RouteCommand(state, ui, DefaultPlatform(), ID_COMPARE, 0);
-  ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_EQ(ui.messages[1].text, u"데이터.bin 파일에 SHA-256해시 값 " + ui.clipboard + u" 와 일치합니다");
-  EXPECT_EQ(ui.messages[1].caption, kMatchCaption);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Text capacities and the UTF-16 to UTF-8 file-name conversion.
+// Fixed-capacity texts and the UTF-16/UTF-8 conversions that name files.
 #include <gtest/gtest.h>
 
 #include "engine/text.h"
@@ -6,50 +6,48 @@
 namespace tav {
 namespace {
 
-TEST(Utf16ToUtf8, ConvertsEveryPlane) {
-  struct Case { std::u16string in; std::string out; };
-  const Case cases[] = {
-      {u"", ""},
-      {u"abc.txt", "abc.txt"},
-      {u"\u00e9", "\xc3\xa9"},
-      {u"해시.bin", "\xed\x95\xb4\xec\x8b\x9c.bin"},
-      {u"\U0001F600", "\xf0\x9f\x98\x80"},            // a surrogate pair
-      {u"a\U00010348b", "a\xf0\x90\x8d\x88" "b"},
-  };
-  for (const Case& c : cases) {
-    std::string out;
-    ASSERT_TRUE(Utf16ToUtf8(c.in, &out));
-    EXPECT_EQ(out, c.out);
-    EXPECT_EQ(Utf8ToUtf16(out), c.in);
+// Both directions at every boundary of the encoding; no file on disk is named by an unpaired
+// surrogate; malformed UTF-8 reads as one U+FFFD per broken sequence, keeping what follows.
+TEST(Utf, ConvertsAtEveryBoundaryAndRefusesOrReplacesWhatIsBroken) {
+  const std::pair<std::u16string, std::string> cases[] = {
+      {u"", ""}, {u"a\u007F", "a\x7F"}, {u"\u0080\u07FF", "\xC2\x80\xDF\xBF"},
+      {u"\u0800해\uD7FF", "\xE0\xA0\x80\xED\x95\xB4\xED\x9F\xBF"},
+      {u"\uE000\uFFFF", "\xEE\x80\x80\xEF\xBF\xBF"},  // just after the surrogates; the last unit
+      {u"\U00010000\U0010FFFF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}};
+  for (const auto& [utf16, utf8] : cases) {
+    std::string out = "garbage";
+    EXPECT_TRUE(Utf16ToUtf8(utf16, &out));
+    EXPECT_EQ(out, utf8);
+    EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
   }
+  for (const std::u16string& bad : {std::u16string{u'\xD800'}, std::u16string{u'a', u'\xDC00'},
+                                    std::u16string{u'a', u'\xD83D', u'b'}, std::u16string{u'\xDE00', u'\xD83D'}}) {
+    std::string out;
+    EXPECT_FALSE(Utf16ToUtf8(bad, &out)) << bad.size();
+  }
+  const std::pair<std::string, std::u16string> broken[] = {
+      {"a\x80z", u"a\uFFFDz"}, {"a\xC3z", u"a\uFFFDz"}, {"a\xE2\x82", u"a\uFFFD"},  // stray; cut short
+      {"\xC0\xAF", u"\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD"}, {"\xF4\x90\x80\x80", u"\uFFFD"},  // overlong,
+      {"\xFF\xFE", u"\uFFFD\uFFFD"}};  // a surrogate, past U+10FFFF; never a lead byte
+  for (const auto& [utf8, utf16] : broken) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
-TEST(Utf16ToUtf8, RefusesUnpairedSurrogates) {
-  const std::u16string bad[] = {
-      std::u16string(1, char16_t(0xD800)),
-      std::u16string(u"a") + char16_t(0xDC00) + u"b",
-      std::u16string(u"a") + char16_t(0xD83D) + u"b",   // high surrogate, no low one
-      std::u16string(u"a") + char16_t(0xDE00) + char16_t(0xD83D),  // reversed pair
-  };
-  for (const auto& s : bad) {
-    std::string out;
-    EXPECT_FALSE(Utf16ToUtf8(s, &out));
-  }
-}
-
-TEST(FixedText, CopyCutsToCapacityAndAppendRefusesOverflow) {
-  char16_t buf[4] = {u'x', u'x', u'x', u'x'};
+// Buffers full of garbage, as the stack gives them: every write must end the text itself.
+TEST(FixedText, CutsRefusesAndAlwaysTerminates) {
+  char16_t buf[4] = {u'#', u'#', u'#', u'#'};
+  CopyText(buf, 1, u"abc");
+  EXPECT_EQ(buf[0], 0);
   CopyText(buf, 4, u"abcdef");
+  EXPECT_EQ(TextView(buf, 4), u"abc");
+  std::fill_n(buf, 4, u'#');
+  CopyText(buf, 2, u"a");
+  EXPECT_TRUE(AppendText(buf, 4, u"bc"));  // exactly fills the array with its terminator
   EXPECT_EQ(TextView(buf, 4), u"abc");
   EXPECT_FALSE(AppendText(buf, 4, u"d"));
   EXPECT_EQ(TextView(buf, 4), u"abc");
-  CopyText(buf, 4, u"a");
-  EXPECT_TRUE(AppendText(buf, 4, u"bc"));
-  EXPECT_EQ(TextView(buf, 4), u"abc");
   ClearText(buf, 4);
-  for (char16_t c : buf) EXPECT_EQ(c, 0);
-  // An array with no terminator is read only up to its capacity.
-  char16_t full[3] = {u'a', u'b', u'c'};
+  EXPECT_EQ(std::u16string(buf, 4), std::u16string(4, 0));
+  const char16_t full[3] = {u'a', u'b', u'c'};  // no terminator: read up to the capacity only
   EXPECT_EQ(TextLength(full, 3), 3u);
 }
 

@@ -1,149 +1,217 @@
-// The window as it opens: title, frame, the 23 controls and their states, keys, background, boxes.
-#include <QApplication>
-#include <QImage>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QTimer>
+// The real Qt window under the offscreen platform: what only this shell can get wrong.
+#include <gtest/gtest.h>
 
-#include "window_fixture.h"
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <memory>
+
+#include "engine/platform.h"
+#include "window/layout.h"
+#include "window/qt/main_window.h"
+#include "window/qt/seams.h"
 
 namespace tav::qt {
 namespace {
 
-TEST_F(WindowTest, TitleAndFixedSizeWithoutMinimiseOrMaximise) {
-  MainWindow& w = Open();
-  EXPECT_EQ(w.windowTitle(), "Tavrinel Ver 2.0 - 공식배포처 https://tavrinel.example/download");
-  // A close box only; without the customize hint the manager would add the others.
-  const Qt::WindowFlags buttons = Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
-                                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
-  EXPECT_EQ(w.windowFlags() & buttons, Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-  // No frame here, so the client area is the whole 1280 by 720 and cannot be resized.
-  EXPECT_EQ(w.minimumSize(), QSize(1280, 720));
-  EXPECT_EQ(w.maximumSize(), QSize(1280, 720));
-}
-
-struct Row { QString name; QRect rect; QString text; bool centered, enabled; };
-
-// The 23 controls in creation order, written out as the window must show them.
-QList<Row> ExpectedControls() {
-  QList<Row> rows = {
-      {"pathLabel", {10, 5, 100, 25}, "파일 경로", true, true},
-      {"pathDisplay", {10, 35, 1130, 25},
-       "파일을 드래그앤 드롭으로 프로그램에 올려놓아도 자동으로 경로를 입력받습니다", true, true},
-      {"browseButton", {1150, 35, 100, 25}, "파일선택", true, true},
-      {"compareLabel", {10, 100, 300, 25}, "비교할 해시값을 아래에 입력해주세요", false, true},
-      {"compareInput", {10, 130, 1130, 25}, "", false, true},
-      {"compareButton", {1150, 130, 100, 25}, "해시 값 비교", true, false},
-  };
-  const char* const kinds[][2] = {
-      {"crc32", "CRC32"}, {"md5", "MD5"}, {"sha1", "SHA-1"}, {"sha256", "SHA-256"}, {"sha512", "SHA-512"}};
-  int y = 180;
-  for (const auto& [name, label] : kinds) {
-    rows << Row{name + QString("Label"), {10, y, 100, 25}, label, true, true}
-         << Row{name + QString("CopyButton"), {130, y, 175, 25}, label + QString(" 해시 값 복사"), true, false}
-         << Row{name + QString("Display"), {10, y + 30, 1240, 25}, "", false, true};
-    y += 80;
+// A window in a scratch current folder (where bg.png is looked for), its boxes caught.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QDir::setCurrent(scratch_.path());
+    MessageSeam::SetHook([this](const QString& caption, const QString&, MessageIcon) { captions_ << caption; });
   }
-  rows << Row{"runButton", {1050, 640, 200, 25}, "파일 해시섬 확인", true, false}
-       << Row{"progressBar", {0, 670, 1280, 15}, "", false, true};
-  return rows;
-}
+  void TearDown() override {
+    window_.reset();
+    MessageSeam::Clear();
+    FileChooserSeam::Clear();
+  }
+  MainWindow& Open() {
+    window_ = std::make_unique<MainWindow>(DefaultPlatform());
+    window_->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    return *window_;
+  }
+  template <class T = QLineEdit>
+  T* Find(const char* name) { return window_->findChild<T*>(QString::fromLatin1(name)); }
+  QString WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile f(scratch_.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    return f.fileName();
+  }
+  void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+  void Choose(const QString& path) {
+    FileChooserSeam::SetNextFileName(path);
+    Click("browseButton");
+  }
 
-TEST_F(WindowTest, TwentyThreeControlsAsLaidOutWithoutTabStops) {
-  MainWindow& w = Open();
-  QList<QWidget*> children;
-  for (QObject* o : w.children())
-    if (auto* c = qobject_cast<QWidget*>(o); c && !c->isWindow()) children << c;
-  const QList<Row> rows = ExpectedControls();
-  ASSERT_EQ(children.size(), 23);
-  for (int i = 0; i < 23; ++i) {
-    const Row& row = rows[i];
+  QTemporaryDir scratch_;
+  std::unique_ptr<MainWindow> window_;
+  QStringList captions_;
+};
+
+// Every control where the shared table puts it, with its text, enabled and read-only states
+// and alignment; no Tab stop, no font of its own, no drops of its own.
+TEST_F(WindowTest, ControlsAsTheLayoutTableSays) {
+  const QList<QWidget*> children = Open().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(children.size(), static_cast<int>(kControlLayout.size()));
+  for (int i = 0; i < children.size(); ++i) {
+    const ControlSpec& spec = kControlLayout[i];
     QWidget* c = children[i];
-    SCOPED_TRACE(row.name.toStdString());
-    EXPECT_EQ(c->objectName(), row.name);
-    EXPECT_EQ(c->geometry(), row.rect);
-    EXPECT_EQ(c->isEnabled(), row.enabled);
-    EXPECT_TRUE(c->isVisible());
-    // Drops belong to the window, Tab stops nowhere, and the system font is kept.
-    EXPECT_FALSE(c->acceptDrops());
-    EXPECT_NE(c->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
-    EXPECT_FALSE(c->testAttribute(Qt::WA_SetFont));
-    if (!qobject_cast<QProgressBar*>(c)) {
-      EXPECT_EQ(c->property("text").toString(), row.text);
-    }
-    if (const QVariant a = c->property("alignment"); a.isValid()) {
-      EXPECT_EQ(bool(a.value<Qt::Alignment>() & Qt::AlignHCenter), row.centered);
-    }
-    if (auto* edit = qobject_cast<QLineEdit*>(c)) {
-      EXPECT_EQ(edit->isReadOnly(), row.name != "compareInput");
-    }
+    SCOPED_TRACE(spec.objectName);
+    EXPECT_EQ(c->objectName(), spec.objectName);
+    EXPECT_EQ(c->geometry(), QRect(spec.x, spec.y, spec.width, spec.height));
+    EXPECT_EQ(c->isEnabled(), StartsEnabled(spec));
+    EXPECT_FALSE(c->acceptDrops() || (c->focusPolicy() & Qt::TabFocus) == Qt::TabFocus || c->testAttribute(Qt::WA_SetFont));
+    const bool bar = spec.kind == ControlKind::Progress;  // its text is its percentage, hidden
+    EXPECT_EQ(bar ? QString() : c->property("text").toString(), spec.text ? QString::fromUtf16(spec.text) : "");
+    const QVariant alignment = c->property("alignment");
+    EXPECT_EQ(alignment.isValid() && (alignment.value<Qt::Alignment>() & Qt::AlignHCenter), IsCentered(spec));
+    EXPECT_EQ(c->property("readOnly").toBool(), IsReadOnly(spec));
   }
   auto* bar = Find<QProgressBar>("progressBar");
-  EXPECT_EQ(QList({bar->minimum(), bar->maximum(), bar->value()}), QList({0, 100, 0}));
-  EXPECT_FALSE(bar->isTextVisible());
-
-  // The compare box takes clicks and typing; Tab moves nowhere.
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  auto* input = Find<QLineEdit>("compareInput");
-  QTest::mouseClick(input, Qt::LeftButton);
-  QTest::keyClicks(input, "abc\t");
-  EXPECT_EQ(input->text(), "abc");
-  EXPECT_TRUE(input->hasFocus());
+  EXPECT_EQ(QList({bar->minimum(), bar->maximum(), bar->value(), int(bar->isTextVisible())}), QList({0, 100, 0, 0}));
 }
 
-// bg.png is scaled to 1280 by 720 whatever its own size; missing or unreadable, the window is
-// white.
+// bg.png scaled to 1280 by 720 whatever its size; missing or unreadable, the window is white.
 TEST_F(WindowTest, BackgroundPictureScaledOrWhite) {
-  // Points no control covers, one in each quadrant of the window, each its own colour.
-  const struct { QPoint at; QRgb colour; } probes[] = {
-      {{5, 350}, qRgb(255, 0, 0)}, {{1265, 350}, qRgb(0, 255, 0)},
-      {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgb(255, 255, 0)}};
-  // A 2 by 2 picture: scaled to 1280 by 720, each of its pixels covers one quadrant.
-  QImage quadrants(2, 2, QImage::Format_RGB32);
-  for (const auto& p : probes) quadrants.setPixel(p.at.x() / 640, p.at.y() / 360, p.colour);
+  const std::pair<QPoint, QRgb> probes[] = {{{5, 350}, qRgb(255, 0, 0)}, {{1265, 350}, qRgb(0, 255, 0)},
+                                            {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgb(255, 255, 0)}};
+  QImage quadrants(2, 2, QImage::Format_RGB32);  // each pixel scales to one quadrant
+  for (const auto& [at, colour] : probes) quadrants.setPixel(at.x() / 640, at.y() / 360, colour);
   for (const char* picture : {"none", "unreadable", "quadrants"}) {
-    SCOPED_TRACE(picture);
     QFile::remove("bg.png");
     if (picture[0] == 'u') WriteFile("bg.png", "\x89PNG not really");
-    if (picture[0] == 'q') {
-      ASSERT_TRUE(quadrants.save("bg.png"));
-    }
+    if (picture[0] == 'q') quadrants.save("bg.png");
     const QImage shot = Open().grab().toImage();
-    for (const auto& p : probes)
-      EXPECT_EQ(shot.pixel(p.at), picture[0] == 'q' ? p.colour : qRgb(255, 255, 255))
-          << p.at.x() << "," << p.at.y();
+    for (const auto& [at, colour] : probes)
+      EXPECT_EQ(shot.pixel(at), picture[0] == 'q' ? colour : qRgb(255, 255, 255)) << picture;
   }
 }
 
-// With no hook the real message box appears: modal, owned by the window, OK only, the icon
-// asked for, the text shown as typed. A timer inside its loop inspects and closes it.
+// During the one click of a run, each display paints its value before the next one gets its
+// own: the user sees the run move. Then a copy reaches the system clipboard.
+TEST_F(WindowTest, RunShowsEachValueAtOnceAndCopiesToTheClipboard) {
+  Open();
+  Choose(WriteFile("abc.txt", "abc"));
+  struct PaintWatch : QObject {
+    bool eventFilter(QObject* o, QEvent* e) override {
+      const int i = displays.indexOf(qobject_cast<QLineEdit*>(o));
+      if (e->type() == QEvent::Paint && !displays[i]->text().isEmpty() &&
+          (i == 4 || displays[i + 1]->text().isEmpty()))
+        paintedFirst.insert(i);
+      return false;
+    }
+    QList<QLineEdit*> displays;
+    QSet<int> paintedFirst;
+  } watch;
+  for (const char* d : {"crc32Display", "md5Display", "sha1Display", "sha256Display", "sha512Display"}) {
+    watch.displays << Find(d);
+    watch.displays.back()->installEventFilter(&watch);
+  }
+  Click("runButton");
+  EXPECT_EQ(watch.paintedFirst.size(), 5);
+  QGuiApplication::clipboard()->setText("stale");
+  Click("md5CopyButton");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(captions_, QStringList{"알림"});
+}
+
+// Without the hook, the real box: modal, owned by the window, OK only, the icon asked for, and
+// the text shown as typed (a file title is never read as markup).
 TEST_F(WindowTest, RealMessageBoxIsModalOwnedOkOnly) {
   MainWindow& w = Open();
   MessageSeam::Clear();
   for (MessageIcon icon : {MessageIcon::Warning, MessageIcon::None}) {
-    bool found = false;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-      for (QWidget* top : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(top);
-        if (!box || !box->isVisible()) continue;
-        found = true;
-        EXPECT_EQ(box->windowTitle(), "경고");
-        EXPECT_EQ(box->text(), "<b>보고서</b>.pdf\n둘째 줄");
-        EXPECT_EQ(box->textFormat(), Qt::PlainText);
-        EXPECT_EQ(box->icon(), icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
-        EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-        EXPECT_TRUE(box->isModal());
-        EXPECT_EQ(box->parentWidget(), &w);
-        box->button(QMessageBox::Ok)->click();
-      }
+    QMessageBox* seen = nullptr;
+    QTimer::singleShot(50, [&] {
+      seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(seen, nullptr);
+      EXPECT_EQ(seen->windowTitle() + seen->text(), "경고<b>보고서</b>.pdf");
+      EXPECT_EQ(seen->textFormat(), Qt::PlainText);
+      EXPECT_EQ(seen->icon(), icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+      EXPECT_EQ(seen->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+      EXPECT_EQ(seen->parentWidget(), &w);
+      seen->button(QMessageBox::Ok)->click();
     });
-    closer.start(10);
-    w.Ui().ShowMessage(u"<b>보고서</b>.pdf\n둘째 줄", u"경고", icon);
-    closer.stop();
-    EXPECT_TRUE(found);
+    w.Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
+    EXPECT_NE(seen, nullptr);
   }
+}
+
+// Three files dropped at once: the first is taken wherever they land, even on the editable
+// compare box offered the names as text too (file managers do). Text alone names no file.
+TEST_F(WindowTest, DropOfThreeFilesTakesTheFirstAnywhere) {
+  Open();
+  const auto drop = [&](QPoint at, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    mime.setUrls(urls);
+    mime.setText("/etc/hostname");
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->windowHandle(), &enter);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->windowHandle(), &dropped);
+  };
+  drop({640, 600}, {});
+  EXPECT_FALSE(Find<QPushButton>("runButton")->isEnabled());
+  QStringList files = {WriteFile("첫째 파일.bin", "1"), WriteFile("second.txt", "2"), WriteFile("third", "3")};
+  for (QPoint at : {QPoint(640, 600), QPoint(575, 142) /* compare box */, QPoint(575, 47) /* path */}) {
+    files.move(0, 2);  // each round's first file differs from the one shown
+    drop(at, files);
+    EXPECT_EQ(Find("pathDisplay")->text(), files.first());
+    EXPECT_EQ(Find("compareInput")->text(), "");
+  }
+  EXPECT_TRUE(Find<QPushButton>("runButton")->isEnabled());
+}
+
+// A chosen path of 259 units is taken; one of 260 would have to be cut to some other name, so
+// it is refused with the run's warning and the previous choice stays.
+TEST_F(WindowTest, ChoiceTooLongToHoldIsRefused) {
+  Open();
+  for (int length : {259, 260}) {
+    Choose(WriteFile("kept.bin", "k"));
+    Choose("/tmp/" + QString(length - 5, u'a'));
+    EXPECT_EQ(Find("pathDisplay")->text().size(), length < 260 ? length : scratch_.filePath("kept.bin").size());
+  }
+  EXPECT_EQ(captions_, QStringList{"경고"});
+}
+
+// The real dialog: the one filter "모든 파일 (*.*)" lists names without a dot too, also after
+// the user picks it in the file-type box; it starts from the previous choice, and a typed name
+// need not exist.
+TEST_F(WindowTest, RealDialogListsEveryFileFromThePreviousChoice) {
+  for (const char* name : {"README", "notes.txt", "해시"}) WriteFile(QString::fromUtf8(name), "z");
+  QFileDialog dialog;
+  ConfigureFileDialog(dialog, scratch_.filePath("notes.txt"));
+  EXPECT_EQ(dialog.nameFilters(), QStringList{"모든 파일 (*.*)"});
+  EXPECT_EQ(dialog.selectedFiles(), QStringList{scratch_.filePath("notes.txt")});
+  EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
+  dialog.show();  // not exec: nothing here waits for a person
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  const auto listed = [&] { return model->rowCount(model->index(scratch_.path())); };
+  QSignalSpy picks(&dialog, &QFileDialog::filterSelected);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == 3; }, 5000)) << listed();
+  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+  types->showPopup();  // the user opens the box and takes its one entry
+  QTest::keyClick(types->view(), Qt::Key_Return);
+  ASSERT_EQ(picks.size(), 1);
+  QTest::qWait(300);  // the model filters its rows anew in the background
+  EXPECT_EQ(listed(), 3);
 }
 
 }  // namespace
