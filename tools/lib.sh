@@ -38,11 +38,13 @@ tav_need() {
 # locale the caller has (CI may have none; without one, X tools escape the Hangul title).
 tav_utf8() { export LANG=C.UTF-8 LC_ALL=C.UTF-8; }
 
-# Commands run when the script exits, the last added first.
+# Commands run when the script exits, the last added first. Each runs to its end even under
+# `set -e` (a `kill` of a process that already ended fails), and every one runs; the script's
+# exit status stays its own.
 tav_exit_commands=()
 tav_at_exit() {
   tav_exit_commands=("$1" "${tav_exit_commands[@]}")
-  trap 'for c in "${tav_exit_commands[@]}"; do eval "$c"; done' EXIT
+  trap 'for c in "${tav_exit_commands[@]}"; do eval "$c" || true; done' EXIT
 }
 
 # Starts an X server of our own (it picks a free display number), exports DISPLAY, and stops
