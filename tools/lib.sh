@@ -64,6 +64,21 @@ tav_start_xvfb() {
   unset WAYLAND_DISPLAY
 }
 
+# Test scripts' checks: `check DESCRIPTION COMMAND...` runs the command, prints ok or FAIL and
+# counts it in `passed` or `failed`; the script ends by reporting both.
+passed=0 failed=0
+check() {
+  local what="$1"; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $what"
+  else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+# Polls a command every 0.1 s until it succeeds or `seconds` pass.
+wait_for() {
+  local seconds="$1" i; shift
+  for ((i = 0; i < seconds * 10; i++)); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
 # The CRC-32 of a file as the app shows it (lowercase hex, no leading zeros), read from gzip's
 # trailer (the CRC of the input, little-endian): an implementation independent of ours.
 tav_gzip_crc() {
