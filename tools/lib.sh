@@ -38,11 +38,13 @@ tav_need() {
 # locale the caller has (CI may have none; without one, X tools escape the Hangul title).
 tav_utf8() { export LANG=C.UTF-8 LC_ALL=C.UTF-8; }
 
-# Commands run when the script exits, the last added first.
+# Commands run when the script exits, the last added first. Each runs to its end even under
+# `set -e` (a `kill` of a process that already ended fails), and every one runs; the script's
+# exit status stays its own.
 tav_exit_commands=()
 tav_at_exit() {
   tav_exit_commands=("$1" "${tav_exit_commands[@]}")
-  trap 'for c in "${tav_exit_commands[@]}"; do eval "$c"; done' EXIT
+  trap 'for c in "${tav_exit_commands[@]}"; do eval "$c" || true; done' EXIT
 }
 
 # Starts an X server of our own (it picks a free display number), exports DISPLAY, and stops
@@ -60,6 +62,21 @@ tav_start_xvfb() {
   [ -s "$fd" ] || { echo "Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$(head -n1 "$fd")"
   unset WAYLAND_DISPLAY
+}
+
+# Test scripts' checks: `check DESCRIPTION COMMAND...` runs the command, prints ok or FAIL and
+# counts it in `passed` or `failed`; the script ends by reporting both.
+passed=0 failed=0
+check() {
+  local what="$1"; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $what"
+  else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+# Polls a command every 0.1 s until it succeeds or `seconds` pass.
+wait_for() {
+  local seconds="$1" i; shift
+  for ((i = 0; i < seconds * 10; i++)); do "$@" && return 0; sleep 0.1; done
+  return 1
 }
 
 # The CRC-32 of a file as the app shows it (lowercase hex, no leading zeros), read from gzip's

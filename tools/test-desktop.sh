@@ -28,18 +28,6 @@ fi
 
 work="$(mktemp -d)"
 tav_at_exit "rm -rf '$work'"
-passed=0 failed=0
-check() {  # description, then a command that must succeed
-  local what="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $what"
-  else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
-# Polls a command every 0.1 s until it succeeds or `seconds` pass.
-wait_for() {
-  local seconds="$1" i; shift
-  for ((i = 0; i < seconds * 10; i++)); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 tav_start_xvfb
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"

@@ -1,0 +1,254 @@
+#!/usr/bin/env bash
+# Packaging check: the install layout, the .deb (lintian, installed with apt, run, purged) and
+# the Windows zip (unpacked into a fresh folder and started under Wine).
+#
+# Reuses build/linux and build/win32 when test.sh has built them, and builds them otherwise.
+# The .deb is installed on this machine as root (sudo when not root) and purged again, with
+# any package apt pulled in for it, also when a check fails half-way; it refuses to run if a
+# tavrinel package is installed already, since it would remove it.
+set -euo pipefail
+# Bounded: the whole run ends within fifteen minutes, and its exit commands still run.
+if [ -z "${TAV_PACKAGE_BOUNDED:-}" ]; then
+  exec env TAV_PACKAGE_BOUNDED=1 timeout -k 20 900 bash "$0" "$@"
+fi
+trap 'exit 124' TERM INT
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+tav_utf8
+# Packaging (dpkg-shlibdeps needs dpkg-dev and file), its validators, and ImageMagick to read
+# a pixel of the screen.
+tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}" dpkg-dev file lintian \
+  desktop-file-utils appstream man-db unzip imagemagick
+
+installed_packages() {
+  dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' | sed -n 's/^installed //p' | sort
+}
+package_absent() {  # never installed, or purged
+  local state
+  state="$(dpkg-query -W -f='${db:Status-Status}' tavrinel 2>/dev/null || true)"
+  [ -z "$state" ] || [ "$state" = not-installed ]
+}
+if ! package_absent; then
+  echo "A tavrinel package is installed already; this test would remove it." >&2
+  echo "Remove it first: apt-get purge tavrinel" >&2
+  exit 1
+fi
+
+app_id=example.tavrinel.Tavrinel
+version=2.0.0
+linux_build="$root/build/linux"
+win_build="${TAV_WIN32_BUILD:-$root/build/win32}"
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+
+work="$(mktemp -d)"
+chmod 755 "$work"  # apt reads the .deb as its own unprivileged user
+tav_at_exit "rm -rf '$work'"
+not() { ! "$@"; }
+entry_value() { sed -n "s/^$2=//p" "$1" | head -n1; }  # file key: a key of [Desktop Entry]
+validate() {  # the installed desktop entry and metainfo under a prefix pass their validators
+  check "desktop-file-validate $1/share/applications/$app_id.desktop" \
+    desktop-file-validate "$1/share/applications/$app_id.desktop"
+  check "appstreamcli validate --no-net $1/share/metainfo/$app_id.metainfo.xml" \
+    appstreamcli validate --no-net "$1/share/metainfo/$app_id.metainfo.xml"
+}
+
+# The background's colour where no control covers it, in both builds (client 400,650), as the
+# apps draw bg.png: scaled to 1280x720 from the client area's corner.
+px=400 py=650 tolerance=6
+expected="$(convert "$root/bg.png" -resize '1280x720!' -crop "1x1+$px+$py" +repage \
+  -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:)"
+screen_rgb() {  # x y: "R G B" of that screen pixel
+  import -silent -window root -crop "1x1+$1+$2" +repage png:- |
+    convert png:- -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
+}
+near() {  # "R G B" "R G B" tolerance: every channel within it
+  local a b i
+  read -ra a <<<"$1"; read -ra b <<<"$2"
+  for i in 0 1 2; do
+    [ $((a[i] > b[i] ? a[i] - b[i] : b[i] - a[i])) -le "$3" ] || return 1
+  done
+}
+# Without the picture both apps paint white: the point chosen must tell the two apart.
+far_from_white() { ! near "$expected" "255 255 255" $((tolerance * 3)); }
+check "bg.png at $px,$py ($expected) is far from the white drawn without it" far_from_white
+background_at() {  # x y: the screen shows bg.png's colour there
+  local got
+  got="$(screen_rgb "$1" "$2")" && near "$got" "$expected" "$tolerance"
+}
+wid=""
+find_window() {
+  wid="$(xdotool search --onlyvisible --name '^Tavrinel Ver 2\.0 - ' 2>/dev/null | head -n1)"
+  [ -n "$wid" ]
+}
+# The window's client point px,py shows bg.png's colour. Without a window manager the Qt
+# window is its client area. Wine, unmanaged, draws its frame and caption inside the X window,
+# so there the point lies about 20 px lower than measured: the picture's vertical gradient
+# changes by about one level over that, well inside the tolerance.
+client_background() {
+  local x y
+  read -r x y <<<"$(xwininfo -id "$wid" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | tr '\n' ' ')"
+  background_at $((x + px)) $((y + py))
+}
+# Waits for the main window of a program just started, checks its background, and ends it.
+check_background() {  # what, its process id, its log, seconds to wait for the window
+  if wait_for "$4" find_window; then
+    check "$1 paints bg.png behind its controls" wait_for 10 client_background
+  else
+    check "$1 shows its window" false
+    cat "$3" >&2
+  fi
+  kill "$2" 2>/dev/null || true
+  wait "$2" 2>/dev/null || true
+}
+
+tav_start_xvfb
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+echo "== cmake --install into a prefix =="
+[ -f "$linux_build/CMakeCache.txt" ] ||
+  cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$linux_build" -j2 >/dev/null
+prefix="$work/home/.local"
+cmake --install "$linux_build" --prefix "$prefix" >/dev/null
+cat >"$work/layout" <<EOF
+bin/tavrinel
+bin/tavrinel-sums
+share/applications/$app_id.desktop
+share/doc/tavrinel/changelog.gz
+share/doc/tavrinel/copyright
+share/icons/hicolor/scalable/apps/$app_id.svg
+share/man/man1/tavrinel-sums.1.gz
+share/man/man1/tavrinel.1.gz
+share/metainfo/$app_id.metainfo.xml
+share/tavrinel/bg.png
+EOF
+(cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort) >"$work/installed"
+check "the prefix holds exactly the programs, the picture and the desktop files" \
+  diff -u "$work/layout" "$work/installed"
+entry="$prefix/share/applications/$app_id.desktop"
+check "the entry starts the app in the prefix's share/tavrinel" \
+  test "$(entry_value "$entry" Path)" = "$prefix/share/tavrinel"
+check "the entry names the prefix's program (~/.local/bin may not be on PATH)" \
+  test "$(entry_value "$entry" Exec)" = "\"$prefix/bin/tavrinel\""
+validate "$prefix"
+
+echo "== The Debian package =="
+(cd "$linux_build" && cpack -G DEB -B "$work/deb" >/dev/null)
+deb="$work/deb/tavrinel_${version}_amd64.deb"
+check "cpack made $(basename "$deb")" test -f "$deb"
+dpkg-deb -c "$deb"
+depends="$(dpkg-deb -f "$deb" Depends)"
+for need in libqt6widgets6 libssl3 libc6 qt6-qpa-plugins fonts-noto-cjk; do
+  check "depends on $need" grep -q "\b$need\b" <<<"$depends"
+done
+for field in Maintainer Section Description Homepage; do
+  check "has a $field" test -n "$(dpkg-deb -f "$deb" "$field")"
+done
+check "its description has more than a summary" \
+  test "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/tavrinel/copyright >"$work/copyright" || true
+machine_readable_mit() {
+  grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$1" &&
+    grep -q '^License: MIT$' "$1"
+}
+check "its copyright file is machine-readable and says MIT" machine_readable_mit "$work/copyright"
+# As root lintian only notes that it would rather not be; it checks all the same.
+lintian --pedantic --display-info "$deb" >"$work/lintian" 2>&1 || true
+sed 's/^/     lintian: /' "$work/lintian"
+check "lintian reports no errors" not grep -q '^E:' "$work/lintian"
+
+echo "== Installed with apt, run, purged =="
+installed_packages >"$work/packages-before"
+# Purges the package and whatever apt installed along with it; safe to run more than once.
+remove_package() {
+  local leftover
+  leftover="$(installed_packages | comm -13 "$work/packages-before" - | tr '\n' ' ')"
+  package_absent || leftover="tavrinel $leftover"  # also when half-installed
+  [ -n "${leftover// /}" ] || return 0
+  # shellcheck disable=SC2086  # one word a package
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get purge -y -qq $leftover >/dev/null
+}
+tav_at_exit "remove_package || true"
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$deb" >/dev/null
+dpkg-query -L tavrinel | while read -r f; do [ -d "$f" ] || echo "$f"; done >"$work/package-files"
+check "apt installed it" not package_absent
+check "tavrinel-sums on PATH is the package's" test "$(command -v tavrinel-sums)" = /usr/bin/tavrinel-sums
+check "man finds tavrinel-sums(1)" test "$(man -w tavrinel-sums)" = /usr/share/man/man1/tavrinel-sums.1.gz
+
+sample="$work/내려받은 file.iso"
+head -c 3000017 /dev/urandom >"$sample"
+sums() { "$1sum" <"$sample" | cut -d' ' -f1; }
+printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s\n' "$(tav_gzip_crc "$sample")" \
+  "$(sums md5)" "$(sums sha1)" "$(sums sha256)" "$(sums sha512)" >"$work/sums-expected"
+status=0
+tavrinel-sums "$sample" >"$work/sums-got" || status=$?
+check "tavrinel-sums exits 0 (got $status)" test "$status" = 0
+check "tavrinel-sums agrees with gzip and coreutils" diff -u "$work/sums-expected" "$work/sums-got"
+validate /usr
+
+# As a launcher starts it: a session's environment, the working directory from Path, the
+# command from Exec (no field codes, so its words are the command line).
+entry="/usr/share/applications/$app_id.desktop"
+path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
+check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
+check "the entry says Exec=tavrinel (got $exec_line)" test "$exec_line" = tavrinel
+check "its Path holds bg.png" test -f "$path/bg.png"
+session=(env -i HOME="$work/home" PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY"
+         XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8)
+check "a session's PATH finds the package's tavrinel" \
+  test "$("${session[@]}" sh -c 'command -v tavrinel')" = /usr/bin/tavrinel
+read -ra command <<<"$exec_line"
+(cd "$path" && exec "${session[@]}" "${command[@]}") >"$work/app.log" 2>&1 &
+app_pid=$!
+tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
+check_background "the launched app" "$app_pid" "$work/app.log" 15
+
+remove_package
+check "apt purged it" package_absent
+none_exists() {  # no path listed in the file exists
+  local f
+  while read -r f; do [ ! -e "$f" ] || { echo "left behind: $f"; return 1; }; done <"$1"
+}
+printf '%s\n' /usr/share/tavrinel /usr/share/doc/tavrinel >>"$work/package-files"
+check "none of its files and own folders remain" none_exists "$work/package-files"
+packages_as_before() { installed_packages | diff -u "$work/packages-before" -; }
+check "the machine has the packages it had before, no more" packages_as_before
+
+echo "== The Windows zip under Wine =="
+# test-win32.sh builds the program and prepares the Wine prefix (fonts, unmanaged windows).
+if [ ! -e "$win_build/wineprefix/.tavrinel-ready" ] || [ ! -f "$win_build/CMakeCache.txt" ]; then
+  bash "$root/tools/test-win32.sh"
+fi
+cmake --build "$win_build" -j2 >/dev/null
+(cd "$win_build" && cpack -G ZIP -B "$work/zip" >/dev/null)
+zip="$work/zip/tavrinel-$version-win64.zip"
+check "cpack made $(basename "$zip")" test -f "$zip"
+top="tavrinel-$version-win64"
+printf '%s\n' "$top/LICENSE.txt" "$top/README.txt" "$top/bg.png" "$top/tavrinel.exe" >"$work/zip-expected"
+unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort >"$work/zip-got"
+check "it holds the program, bg.png beside it, the readme and the license" \
+  diff -u "$work/zip-expected" "$work/zip-got"
+folder="$work/내려받기 $version"
+mkdir -p "$folder"
+unzip -q "$zip" -d "$folder"
+folder="$folder/$top"
+readme="$folder/README.txt"
+windows_readme() {
+  grep -q '설치는 필요 없습니다' "$1" && grep -q 'Nothing to install' "$1" && ! grep -qv $'\r$' "$1"
+}
+check "the readme is in Korean and English, with Windows line ends" windows_readme "$readme"
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
+export WINEPREFIX="$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
+(cd "$folder" && exec "$wine" tavrinel.exe) >"$work/wine.log" 2>&1 &
+wine_pid=$!
+tav_at_exit "kill $wine_pid 2>/dev/null; wait $wine_pid 2>/dev/null; true"
+check_background "the unpacked program" "$wine_pid" "$work/wine.log" 30
+
+echo "package: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
