@@ -71,11 +71,10 @@ class WindowWatch {
       });
       return;
     }
-    HICON icon = nullptr;  // what the icon static shows; the box itself is not visible yet
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-      if ((GetWindowLongW(c, GWL_STYLE) & (SS_TYPEMASK | WS_VISIBLE)) == (SS_ICON | WS_VISIBLE))
-        icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
-    boxes.emplace_back(TextOf(dialog), TextOf(GetDlgItem(dialog, 0xFFFF)), icon);
+    // The icon static is stc1 in Wine's box, 20 in Windows'; the text static is 0xFFFF in both.
+    const int iconId = GetDlgItem(dialog, stc1) ? stc1 : 20;
+    boxes.emplace_back(TextOf(dialog), TextOf(GetDlgItem(dialog, 0xFFFF)),
+                       (HICON)SendDlgItemMessageW(dialog, iconId, STM_GETICON, 0, 0));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     // A box of the open-file dialog's own (it refused the name): end the dialog as well.
     if (IsWindow(fileDialog_)) PostMessageW(fileDialog_, WM_COMMAND, IDCANCEL, 0);

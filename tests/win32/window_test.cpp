@@ -15,10 +15,9 @@ TEST(MainWindow, CreatedAsLaidOutAndEndedByItsQuitMessage) {
   PostQuitMessage(7);  // the message loop ends as soon as it runs, with this code
   EXPECT_EQ(RunApplication(Instance(), SW_SHOWNORMAL), 7);
   const HWND window = watch.created.at(0).window;
-  const std::wstring title = Wide(kWindowTitle);
-  Asked frame = watch.created[0].asked;
+  Asked frame = watch.created[0].asked;  // the class is named like the title
   std::get<4>(frame) = std::get<5>(frame) = 0;  // wherever the system places it
-  EXPECT_EQ(frame, Asked(title, title, WS_CAPTION | WS_SYSMENU,
+  EXPECT_EQ(frame, Asked(Wide(kWindowTitle), Wide(kWindowTitle), WS_CAPTION | WS_SYSMENU,
                          WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, 0, 0, 1280, 720, nullptr));
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   std::size_t made = 0;
@@ -47,16 +46,19 @@ TEST(MainWindow, CreatedAsLaidOutAndEndedByItsQuitMessage) {
 // tavrinel.exe's one resource is its manifest: run as the invoker, the classic controls; no
 // icon, no version resource.
 TEST(Executable, ManifestOnly) {
-  const wchar_t* const path = TAV_APP_FROM_TESTS;
-  const HMODULE data = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  // Found from the suite's own file: the open-file dialog may change the current folder.
+  wchar_t suite[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, suite, MAX_PATH);
+  const std::wstring path = std::filesystem::path(suite).replace_filename(TAV_APP_FROM_TESTS);
+  const HMODULE data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(1), RT_MANIFEST);
   const std::string manifest(static_cast<const char*>(LockResource(LoadResource(data, found))),
                              SizeofResource(data, found));
   FreeLibrary(data);
   EXPECT_NE(manifest.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
   EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
-  EXPECT_EQ(ExtractIconExW(path, -1, nullptr, nullptr, 0), 0u);
-  EXPECT_EQ(GetFileVersionInfoSizeW(path, nullptr), 0u);
+  EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 0u);
+  EXPECT_EQ(GetFileVersionInfoSizeW(path.c_str(), nullptr), 0u);
 }
 
 }  // namespace
