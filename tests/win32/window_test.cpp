@@ -1,4 +1,4 @@
-// The main window as created and the clicks it acts on; tavrinel.exe's resources and exit code.
+// The main window as the program creates it and the code it exits with; tavrinel.exe's resources.
 #include "shell.h"
 
 #include <gdiplus.h>
