@@ -7,12 +7,11 @@
 #include <io.h>
 #include <wincrypt.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "engine/platform.h"
+#include "engine/read_buffer.h"
 #include "engine/text.h"
 
 namespace tav {
@@ -28,6 +27,25 @@ std::wstring WidePath(const char16_t* path) {
   return std::wstring(reinterpret_cast<const wchar_t*>(view.data()), view.size());
 }
 
+// Owns one Windows handle or heap block and releases it on every way out of the digest
+// functions. Declared in the reverse of the order the releases must run in.
+template <typename Handle, auto Release>
+struct Owned {
+  explicit Owned(Handle value = Handle{}) : handle(value) {}
+  ~Owned() { if (handle) Release(handle); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  Handle handle;
+};
+// CreateFileW's failure is INVALID_HANDLE_VALUE, which is not null.
+using File = Owned<HANDLE, [](HANDLE h) { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }>;
+using CryptoProvider = Owned<HCRYPTPROV, [](HCRYPTPROV p) { CryptReleaseContext(p, 0); }>;
+using CryptoHash = Owned<HCRYPTHASH, CryptDestroyHash>;
+using CngAlgorithm =
+    Owned<BCRYPT_ALG_HANDLE, [](BCRYPT_ALG_HANDLE a) { BCryptCloseAlgorithmProvider(a, 0); }>;
+using CngHash = Owned<BCRYPT_HASH_HANDLE, BCryptDestroyHash>;
+using HeapBlock = Owned<BYTE*, [](BYTE* b) { HeapFree(GetProcessHeap(), 0, b); }>;
+
 // Only files on disk are checksummed: a console, pipe or other device would block the run or
 // give a value that is no file's content, so it is treated like a file that is not there.
 bool IsDiskFile(HANDLE file) {
@@ -37,101 +55,76 @@ bool IsDiskFile(HANDLE file) {
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-struct FileCloser {
-  HANDLE file;
-  ~FileCloser() {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
-};
-
 // Reads the whole file in `chunk`-byte pieces and hands each to `consume`. Returns false on a
-// read error, a refused chunk or a file that could not be opened: the bytes read so far are
-// not the file's content, so the caller shows nothing rather than a wrong checksum.
+// read error or a refused chunk: the bytes read so far are not the file's content, so the
+// caller shows nothing rather than a wrong checksum.
 template <typename Consume>
 bool ReadWhole(HANDLE file, std::size_t chunk, Consume consume) {
-  if (!IsDiskFile(file)) return false;
-  std::unique_ptr<BYTE[]> buffer(new BYTE[chunk]);
+  const ReadBuffer buffer(chunk);
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file, buffer.get(), static_cast<DWORD>(chunk), &got, nullptr)) return false;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(chunk), &got, nullptr)) return false;
     if (got == 0) return true;
-    if (!consume(buffer.get(), got)) return false;
+    if (!consume(buffer.data(), got)) return false;
   }
 }
 
 bool Md5File(const std::wstring& path, std::uint8_t* digest, std::size_t* length) {
-  FileCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
-  HCRYPTPROV provider = 0;
-  HCRYPTHASH hash = 0;
-  bool ok = CryptAcquireContextW(&provider, nullptr,
-                                 L"Microsoft Enhanced RSA and AES Cryptographic Provider",
-                                 PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-            CryptCreateHash(provider, CALG_MD5, 0, 0, &hash);
-  if (ok) {
-    ok = ReadWhole(file.file, InfoOf(Slot::Md5).readChunk, [&](const BYTE* data, DWORD n) {
-      return CryptHashData(hash, data, n, 0) != FALSE;
-    });
-  }
-  if (ok) {
-    DWORD size = 16;
-    ok = CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0) && size <= kMaxDigestBytes;
-    if (ok) *length = size;
-  }
-  if (hash) CryptDestroyHash(hash);
-  if (provider) CryptReleaseContext(provider, 0);
-  return ok;
+  const File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  CryptoProvider provider;
+  CryptoHash hash;
+  DWORD size = 16;
+  if (!IsDiskFile(file.handle) ||
+      !CryptAcquireContextW(&provider.handle, nullptr,
+                            L"Microsoft Enhanced RSA and AES Cryptographic Provider",
+                            PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
+      !CryptCreateHash(provider.handle, CALG_MD5, 0, 0, &hash.handle) ||
+      !ReadWhole(file.handle, InfoOf(Slot::Md5).readChunk,
+                 [&](BYTE* data, DWORD n) { return CryptHashData(hash.handle, data, n, 0); }) ||
+      !CryptGetHashParam(hash.handle, HP_HASHVAL, digest, &size, 0))
+    return false;
+  *length = size;
+  return true;
 }
 
-const wchar_t* CngAlgorithm(Slot slot) {
-  switch (slot) {
-    case Slot::Sha1: return BCRYPT_SHA1_ALGORITHM;
-    case Slot::Sha256: return BCRYPT_SHA256_ALGORITHM;
-    case Slot::Sha512: return BCRYPT_SHA512_ALGORITHM;
-    default: return nullptr;
-  }
-}
-
+// BCryptFinishHash writes straight into the caller's digest once its length is known to fit,
+// so the output needs no heap block of its own. The hash object lives in `object`: that block
+// is freed only after the hash is destroyed and the provider closed.
 bool ShaFile(Slot slot, const std::wstring& path, std::uint8_t* digest, std::size_t* length) {
-  const wchar_t* algorithmId = CngAlgorithm(slot);
-  if (!algorithmId) return false;
-  BCRYPT_ALG_HANDLE algorithm = nullptr;
-  BCRYPT_HASH_HANDLE hash = nullptr;
+  HeapBlock object;
+  CngAlgorithm algorithm;
+  CngHash hash;
   DWORD objectLength = 0, digestLength = 0, written = 0;
-  const HANDLE heap = GetProcessHeap();
-
-  bool ok = BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, algorithmId, nullptr, 0));
-  ok = ok && BCRYPT_SUCCESS(BCryptGetProperty(algorithm, BCRYPT_OBJECT_LENGTH,
-                                              reinterpret_cast<PUCHAR>(&objectLength),
-                                              sizeof objectLength, &written, 0));
-  BYTE* object = ok ? static_cast<BYTE*>(HeapAlloc(heap, 0, objectLength)) : nullptr;
-  ok = ok && object &&
-       BCRYPT_SUCCESS(BCryptGetProperty(algorithm, BCRYPT_HASH_LENGTH,
-                                        reinterpret_cast<PUCHAR>(&digestLength),
-                                        sizeof digestLength, &written, 0)) &&
-       digestLength > 0 && digestLength <= kMaxDigestBytes;
-  BYTE* output = ok ? static_cast<BYTE*>(HeapAlloc(heap, 0, digestLength)) : nullptr;
-  ok = ok && output &&
-       BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, object, objectLength, nullptr, 0, 0));
-  {
-    FileCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (ok) {
-      ok = ReadWhole(file.file, InfoOf(slot).readChunk, [&](BYTE* data, DWORD n) {
-        return BCRYPT_SUCCESS(BCryptHashData(hash, data, n, 0));
-      });
-    }
-    ok = ok && BCRYPT_SUCCESS(BCryptFinishHash(hash, output, digestLength, 0));
-    if (ok) {
-      std::copy(output, output + digestLength, digest);
-      *length = digestLength;
-    }
-  }
-  if (hash) BCryptDestroyHash(hash);
-  if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
-  if (output) HeapFree(heap, 0, output);
-  if (object) HeapFree(heap, 0, object);
-  return ok;
+  const auto property = [&](const wchar_t* name, DWORD* value) {
+    return BCRYPT_SUCCESS(BCryptGetProperty(algorithm.handle, name,
+                                            reinterpret_cast<PUCHAR>(value), sizeof *value,
+                                            &written, 0));
+  };
+  const wchar_t* algorithmId = slot == Slot::Sha1     ? BCRYPT_SHA1_ALGORITHM
+                               : slot == Slot::Sha256 ? BCRYPT_SHA256_ALGORITHM
+                               : slot == Slot::Sha512 ? BCRYPT_SHA512_ALGORITHM
+                                                      : nullptr;
+  if (!algorithmId ||
+      !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm.handle, algorithmId, nullptr, 0)) ||
+      !property(BCRYPT_OBJECT_LENGTH, &objectLength))
+    return false;
+  object.handle = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, objectLength));
+  if (!object.handle || !property(BCRYPT_HASH_LENGTH, &digestLength) || digestLength == 0 ||
+      digestLength > kMaxDigestBytes ||
+      !BCRYPT_SUCCESS(BCryptCreateHash(algorithm.handle, &hash.handle, object.handle,
+                                       objectLength, nullptr, 0, 0)))
+    return false;
+  const File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!IsDiskFile(file.handle) ||
+      !ReadWhole(file.handle, InfoOf(slot).readChunk, [&](BYTE* data, DWORD n) {
+        return BCRYPT_SUCCESS(BCryptHashData(hash.handle, data, n, 0));
+      }) ||
+      !BCRYPT_SUCCESS(BCryptFinishHash(hash.handle, digest, digestLength, 0)))
+    return false;
+  *length = digestLength;
+  return true;
 }
 
 class Win32Platform final : public ChecksumPlatform {

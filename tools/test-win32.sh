@@ -7,7 +7,7 @@ tav_utf8
 
 # Cross compiler, Wine, a virtual X server, Hangul fonts for the windows, GoogleTest sources.
 TAV_WIN32_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine64 xvfb xauth fonts-noto-cjk
-                    googletest coreutils gzip)
+                    googletest)
 tav_need "${TAV_WIN32_PACKAGES[@]}"
 
 build="${TAV_WIN32_BUILD:-$root/build/win32}"

@@ -18,11 +18,6 @@ namespace {
 constexpr wchar_t kFilter[] = L"모든 파일\0*.*\0";
 }  // namespace
 
-void Win32Ui::Forget() {
-  main_ = nullptr;
-  for (HWND& h : controls_) h = nullptr;
-}
-
 void Win32Ui::SetText(Control control, const char16_t* text) {
   SetWindowTextW(ControlWindow(control), Wide(text));
 }

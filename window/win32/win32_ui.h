@@ -15,7 +15,6 @@ class Win32Ui final : public UiOps {
   void SetMainWindow(HWND window) { main_ = window; }
   void SetControl(Control control, HWND window) { controls_[static_cast<int>(control)] = window; }
   HWND ControlWindow(Control control) const { return controls_[static_cast<int>(control)]; }
-  void Forget();
 
   void SetText(Control control, const char16_t* text) override;
   std::size_t ReadText(Control control, char16_t* dest, std::size_t capacity) override;
