@@ -32,10 +32,9 @@ struct Shell {
 
 TEST(CompareHashValue, ExactFirstMatchInSlotOrder) {
   const std::u16string longest(259, u'가');  // gives the longest message, 412 units, whole
-  struct Case {
+  struct Case {  // the slot named (-1: none); a display showing another value; the file title
     std::u16string input;
-    int match;                // the slot named, or -1 for no match
-    int changed = -1;         // this slot's display shows `changedTo` instead
+    int match, changed = -1;
     std::u16string changedTo = {}, title = u"report.pdf";
   };
   std::vector<Case> cases = {
