@@ -6,8 +6,7 @@
 #include <cstring>
 
 #include "engine/checksums.h"
-#include "fake_platform.h"
-#include "recording_ui.h"
+#include "doubles.h"
 
 namespace tav {
 namespace {
@@ -16,21 +15,18 @@ namespace {
 // steps before the first and the digests' steps up to their caps, and never a step more. Then
 // a file that cannot be opened: the bar and the counter go back to 0, the warning, no more.
 TEST(RunChecksums, OperationsInOrderOnEveryRun) {
-  const auto ab = [](std::size_t bytes) {  // how a digest of 0xAB bytes renders
-    std::u16string text;
-    while (text.size() < 2 * bytes) text += u"ab";
-    return text;
-  };
-  std::vector<std::u16string> expected = {u"pos 0"};
-  for (const auto& [steps, set] : {std::pair{20, u"crc32Display 352441c2" + std::u16string()},
-                                   {16, u"md5Display " + ab(16)}, {20, u"sha1Display " + ab(20)},
-                                   {24, u"sha256Display " + ab(32)}, {20, u"sha512Display " + ab(64)}}) {
-    expected.insert(expected.end(), steps, u"step");
-    expected.push_back(u"set " + set);
+  // Steps before each display and what it shows: "ab" for each 0xAB byte of a digest.
+  const int steps[kSlotCount] = {20, 16, 20, 24, 20};
+  std::vector<std::u16string> expected = {u"pos 0 from 0"}, enables;
+  for (const SlotInfo& info : kSlots) {
+    std::u16string shown = info.slot == Slot::Crc32 ? u"352441c2" : u"";
+    while (shown.size() < 2u * info.digestBytes) shown += u"ab";
+    expected.insert(expected.end(), steps[IndexOf(info.slot)], u"step");
+    expected.push_back(u"set " + testing::RecordingUi().names[int(ResultDisplay(info.slot))] + u" " + shown);
+    enables.push_back(u"enable " + testing::RecordingUi().names[int(CopyButton(info.slot))]);
   }
-  expected.push_back(u"pos 100");
-  for (const char16_t* name : {u"crc32", u"md5", u"sha1", u"sha256", u"sha512"})
-    expected.push_back(u"enable " + std::u16string(name) + u"CopyButton");
+  expected.push_back(u"pos 100 from 100");
+  expected.insert(expected.end(), enables.begin(), enables.end());
   expected.push_back(u"enable compareButton");
   testing::FakePlatform platform;
   AppState state;
@@ -39,6 +35,7 @@ TEST(RunChecksums, OperationsInOrderOnEveryRun) {
     ui.log.clear();
     RunChecksums(state, ui, platform);
     EXPECT_EQ(ui.log, expected) << "run " << run;
+    expected[0] = u"pos 0 from 100";
     // The working texts are cleared to the last unit; what the user sees is in the displays.
     for (const auto& text : state.results)
       EXPECT_EQ(std::u16string(text, kResultCapacity), std::u16string(kResultCapacity, 0));
@@ -47,14 +44,14 @@ TEST(RunChecksums, OperationsInOrderOnEveryRun) {
   const AppState before = state;
   ui.log.clear();
   RunChecksums(state, ui, platform);
-  EXPECT_EQ(ui.log, (std::vector<std::u16string>{u"pos 0", u"message"}));
+  EXPECT_EQ(ui.log, (std::vector<std::u16string>{u"pos 0 from 100", u"message"}));
   EXPECT_EQ(ui.messages.at(0).icon, MessageIcon::Warning);
   EXPECT_EQ(state.progressCounter, 0);
   EXPECT_EQ(std::memcmp(&before, &state, offsetof(AppState, progressCounter)), 0);
 }
 
 // A failed pass leaves its display empty; the later caps and the fill make up its steps, so
-// the run always takes exactly 100: one more and the bar would start over.
+// the bar is full before the run sets it to 100: one step more and it would have started over.
 TEST(RunChecksums, BudgetOfOneHundredStepsWhateverFails) {
   const std::pair<std::set<Slot>, std::vector<int>> cases[] = {  // steps taken at each display
       {{Slot::Md5}, {20, 20, 40, 72, 100}},   {{Slot::Sha256}, {20, 36, 56, 56, 100}},
@@ -73,7 +70,7 @@ TEST(RunChecksums, BudgetOfOneHundredStepsWhateverFails) {
       // A failed pass's display is set to nothing.
       EXPECT_EQ(entry.ends_with(u"Display "), failing.count(SlotAt(display++)) > 0) << display;
     }
-    EXPECT_EQ(steps, 100);
+    EXPECT_EQ(ui.log.at(ui.log.size() - 7), u"pos 100 from 100");  // then the six buttons
     EXPECT_EQ(state.progressCounter, stepsAtDisplay[4]);  // the fill is not counted
   }
 }

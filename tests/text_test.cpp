@@ -20,11 +20,10 @@ TEST(Utf, ConvertsAtEveryBoundaryAndRefusesOrReplacesWhatIsBroken) {
     EXPECT_EQ(out, utf8);
     EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
   }
+  std::string out;
   for (const std::u16string& bad : {std::u16string{u'\xD800'}, std::u16string{u'a', u'\xDC00'},
-                                    std::u16string{u'a', u'\xD83D', u'b'}, std::u16string{u'\xDE00', u'\xD83D'}}) {
-    std::string out;
+                                    std::u16string{u'a', u'\xD83D', u'b'}, std::u16string{u'\xDE00', u'\xD83D'}})
     EXPECT_FALSE(Utf16ToUtf8(bad, &out)) << bad.size();
-  }
   const std::pair<std::string, std::u16string> broken[] = {
       {"a\x80z", u"a\uFFFDz"}, {"a\xC3z", u"a\uFFFDz"}, {"a\xE2\x82", u"a\uFFFD"},  // stray; cut short
       {"\xC0\xAF", u"\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD"}, {"\xF4\x90\x80\x80", u"\uFFFD"},  // overlong,
@@ -36,19 +35,17 @@ TEST(Utf, ConvertsAtEveryBoundaryAndRefusesOrReplacesWhatIsBroken) {
 TEST(FixedText, CutsRefusesAndAlwaysTerminates) {
   char16_t buf[4] = {u'#', u'#', u'#', u'#'};
   CopyText(buf, 1, u"abc");
-  EXPECT_EQ(buf[0], 0);
+  EXPECT_EQ(std::u16string(buf, 4), std::u16string(u"\0###", 4));
+  ClearText(buf, 4);
+  EXPECT_EQ(std::u16string(buf, 4), std::u16string(4, 0));
   CopyText(buf, 4, u"abcdef");
-  EXPECT_EQ(TextView(buf, 4), u"abc");
+  EXPECT_EQ(std::u16string(buf, 4), std::u16string(u"abc\0", 4));
   std::fill_n(buf, 4, u'#');
   CopyText(buf, 2, u"a");
   EXPECT_TRUE(AppendText(buf, 4, u"bc"));  // exactly fills the array with its terminator
-  EXPECT_EQ(TextView(buf, 4), u"abc");
   EXPECT_FALSE(AppendText(buf, 4, u"d"));
-  EXPECT_EQ(TextView(buf, 4), u"abc");
-  ClearText(buf, 4);
-  EXPECT_EQ(std::u16string(buf, 4), std::u16string(4, 0));
-  const char16_t full[3] = {u'a', u'b', u'c'};  // no terminator: read up to the capacity only
-  EXPECT_EQ(TextLength(full, 3), 3u);
+  EXPECT_EQ(std::u16string(buf, 4), std::u16string(u"abc\0", 4));
+  EXPECT_EQ(TextLength(buf, 3), 3u);  // no terminator within the capacity: read up to it only
 }
 
 }  // namespace

@@ -32,17 +32,13 @@ class WindowTest : public ::testing::Test {
     return *window_;
   }
   template <class T = QLineEdit>
-  T* Find(const char* name) { return window_->findChild<T*>(QString::fromLatin1(name)); }
+  T* Find(const char* name) { return window_->findChild<T*>(name); }
   QString WriteFile(const QString& name, const QByteArray& bytes) {
     QFile f(scratch_.filePath(name));
     EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     return f.fileName();
   }
   void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-  void Choose(const QString& path) {
-    FileChooserSeam::SetNextFileName(path);
-    Click("browseButton");
-  }
 
   QTemporaryDir scratch_;
   std::unique_ptr<MainWindow> window_;
@@ -50,8 +46,8 @@ class WindowTest : public ::testing::Test {
 };
 
 // Every control where the shared table puts it, with its text, enabled and read-only states
-// and alignment; no Tab stop, no font of its own, no drops of its own.
-TEST_F(WindowTest, ControlsAsTheLayoutTableSays) {
+// and alignment; no Tab stop, no font of its own, no drops of its own. The background picture.
+TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
   const QList<QWidget*> children = Open().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   ASSERT_EQ(children.size(), static_cast<int>(kControlLayout.size()));
   for (int i = 0; i < children.size(); ++i) {
@@ -70,10 +66,7 @@ TEST_F(WindowTest, ControlsAsTheLayoutTableSays) {
   }
   auto* bar = Find<QProgressBar>("progressBar");
   EXPECT_EQ(QList({bar->minimum(), bar->maximum(), bar->value(), int(bar->isTextVisible())}), QList({0, 100, 0, 0}));
-}
-
-// bg.png scaled to 1280 by 720 whatever its size; missing or unreadable, the window is white.
-TEST_F(WindowTest, BackgroundPictureScaledOrWhite) {
+  // bg.png scaled to 1280 by 720 whatever its size; missing or unreadable, the window is white.
   const std::pair<QPoint, QRgb> probes[] = {{{5, 350}, qRgb(255, 0, 0)}, {{1265, 350}, qRgb(0, 255, 0)},
                                             {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgb(255, 255, 0)}};
   QImage quadrants(2, 2, QImage::Format_RGB32);  // each pixel scales to one quadrant
@@ -88,58 +81,17 @@ TEST_F(WindowTest, BackgroundPictureScaledOrWhite) {
   }
 }
 
-// A display shows its value as soon as it is set, while the run's click still goes on (no
-// event loop runs until it ends); a copy reaches the system clipboard.
-TEST_F(WindowTest, DisplaysPaintAtOnceAndCopiesReachTheClipboard) {
-  Open();
-  struct Paints : QObject {
-    bool eventFilter(QObject*, QEvent* e) override {
-      count += e->type() == QEvent::Paint;
-      return false;
-    }
-    int count = 0;
-  } paints;
-  Find("md5Display")->installEventFilter(&paints);
-  window_->Ui().SetText(Control::ResultMd5, u"900150983cd24fb0d6963f7d28e17f72");
-  EXPECT_EQ(paints.count, 1);
-  window_->Ui().Enable(Control::CopyMd5, true);
-  QGuiApplication::clipboard()->setText("stale");
-  Click("md5CopyButton");
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), "900150983cd24fb0d6963f7d28e17f72");
-  EXPECT_EQ(captions_, QStringList{"알림"});
-}
-
-// Without the hook, the real box: modal, owned by the window, OK only, the icon asked for, and
-// the text shown as typed (a file title is never read as markup).
-TEST_F(WindowTest, RealMessageBoxIsModalOwnedOkOnly) {
-  MainWindow& w = Open();
-  MessageSeam::Clear();
-  for (MessageIcon icon : {MessageIcon::Warning, MessageIcon::None}) {
-    QMessageBox* seen = nullptr;
-    QTimer::singleShot(50, [&] {
-      seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(seen, nullptr);
-      EXPECT_EQ(seen->windowTitle() + seen->text(), "경고<b>보고서</b>.pdf");
-      EXPECT_EQ(seen->textFormat(), Qt::PlainText);
-      EXPECT_EQ(seen->icon(), icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
-      EXPECT_EQ(seen->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-      EXPECT_EQ(seen->parentWidget(), &w);
-      seen->button(QMessageBox::Ok)->click();
-    });
-    w.Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
-    EXPECT_NE(seen, nullptr);
-  }
-}
-
-// Three files dropped at once: the first is taken wherever they land, even on the editable
-// compare box offered the names as text too (file managers do). Text alone names no file.
-TEST_F(WindowTest, DropOfThreeFilesTakesTheFirstAnywhere) {
+// A walk through what the window itself handles. Three files dropped at once: the first is
+// taken wherever they land, even on the editable compare box offered the names as text too
+// (file managers do); text alone names no file. A chosen path of 260 units would have to be
+// cut to some other name: refused with the run's warning, the previous choice kept. A display
+// shows its value as soon as it is set, while a run's click still goes on (no event loop runs
+// until it ends). A copy reaches the system clipboard. Message boxes as the user sees them.
+TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   Open();
   const auto drop = [&](QPoint at, const QStringList& paths) {
     QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
-    mime.setUrls(urls);
+    for (const QString& p : paths) mime.setUrls(mime.urls() << QUrl::fromLocalFile(p));
     mime.setText("/etc/hostname");
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &enter);
@@ -155,19 +107,46 @@ TEST_F(WindowTest, DropOfThreeFilesTakesTheFirstAnywhere) {
     EXPECT_EQ(Find("pathDisplay")->text(), files.first());
     EXPECT_EQ(Find("compareInput")->text(), "");
   }
-  EXPECT_TRUE(Find<QPushButton>("runButton")->isEnabled());
-}
-
-// A chosen path of 259 units is taken; one of 260 would have to be cut to some other name, so
-// it is refused with the run's warning and the previous choice stays.
-TEST_F(WindowTest, ChoiceTooLongToHoldIsRefused) {
-  Open();
   for (int length : {259, 260}) {
-    Choose(WriteFile("kept.bin", "k"));
-    Choose("/tmp/" + QString(length - 5, u'a'));
-    EXPECT_EQ(Find("pathDisplay")->text().size(), length < 260 ? length : scratch_.filePath("kept.bin").size());
+    for (const QString& chosen : {files.first(), "/tmp/" + QString(length - 5, u'a')}) {
+      FileChooserSeam::SetNextFileName(chosen);
+      Click("browseButton");
+    }
+    EXPECT_EQ(Find("pathDisplay")->text().size(), length < 260 ? length : files.first().size());
   }
   EXPECT_EQ(captions_, QStringList{"경고"});
+  struct Paints : QObject {
+    bool eventFilter(QObject*, QEvent* e) override {
+      count += e->type() == QEvent::Paint;
+      return false;
+    }
+    int count = 0;
+  } paints;
+  Find("md5Display")->installEventFilter(&paints);
+  window_->Ui().SetText(Control::ResultMd5, u"900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(paints.count, 1);
+  window_->Ui().Enable(Control::CopyMd5, true);
+  QGuiApplication::clipboard()->setText("stale");
+  Click("md5CopyButton");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "900150983cd24fb0d6963f7d28e17f72");
+  // Without the hook, the real box: modal, owned by the window, OK only, the icon asked for,
+  // and the text shown as typed (a file title is never read as markup).
+  MessageSeam::Clear();
+  for (MessageIcon icon : {MessageIcon::Warning, MessageIcon::None}) {
+    QMessageBox* seen = nullptr;
+    QTimer::singleShot(50, [&] {
+      seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(seen, nullptr);
+      EXPECT_EQ(seen->windowTitle() + seen->text(), "경고<b>보고서</b>.pdf");
+      EXPECT_EQ(seen->textFormat(), Qt::PlainText);
+      EXPECT_EQ(seen->icon(), icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+      EXPECT_EQ(seen->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+      EXPECT_EQ(seen->parentWidget(), window_.get());
+      seen->button(QMessageBox::Ok)->click();
+    });
+    window_->Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
+    EXPECT_NE(seen, nullptr);
+  }
 }
 
 // The real dialog: the one filter "모든 파일 (*.*)" lists names without a dot too, also after
@@ -195,3 +174,10 @@ TEST_F(WindowTest, RealDialogListsEveryFileFromThePreviousChoice) {
 
 }  // namespace
 }  // namespace tav::qt
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  qputenv("QT_QPA_PLATFORM", "offscreen");  // never a real display: nothing waits for a person
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,11 +1,15 @@
-// A recording double of the window operations: it keeps what the real controls would show
-// and logs every call in order, naming controls as the layout table does.
+// Test doubles of what the core is handed: the window operations, recorded, and a stand-in for
+// the file system and the digest providers, so the core runs without a window or a platform.
 #pragma once
 
+#include <cstdio>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/ui_ops.h"
+#include "engine/platform.h"
 #include "engine/text.h"
 #include "window/layout.h"
 
@@ -16,15 +20,13 @@ struct Shown {
   MessageIcon icon;
 };
 
+// Keeps what the real controls would show and logs every call in order, naming controls as the
+// layout table does.
 class RecordingUi : public UiOps {
  public:
-  RecordingUi() {  // the controls as the window creates them
-    for (const ControlSpec& c : kControlLayout) {
-      if (c.role == kNoRole) continue;
-      names[c.role] = Utf8ToUtf16(c.objectName);
-      enabled[c.role] = StartsEnabled(c);
-      if (c.text) texts[c.role] = c.text;
-    }
+  RecordingUi() {
+    for (const ControlSpec& c : kControlLayout)
+      if (c.role != kNoRole) names[c.role] = Utf8ToUtf16(c.objectName);
   }
   void SetText(Control c, const char16_t* text) override { Log(u"set ", c) += u" " + (Text(c) = text); }
   std::size_t ReadText(Control c, char16_t* dest, std::size_t capacity) override {
@@ -32,8 +34,12 @@ class RecordingUi : public UiOps {
     CopyText(dest, capacity, Text(c));  // cut to the destination, as GetWindowTextW cuts
     return TextLength(dest, capacity);
   }
-  void Enable(Control c, bool on) override { Log(on ? u"enable " : u"disable ", c); enabled[int(c)] = on; }
-  void SetProgressPos(int p) override { log.push_back(u"pos " + Utf8ToUtf16(std::to_string(position = p))); }
+  void Enable(Control c, bool on) override { Log(on ? u"enable " : u"disable ", c); }
+  // Logged with where the bar stood before: full after a run's 100 steps.
+  void SetProgressPos(int p) override {
+    log.push_back(u"pos " + Utf8ToUtf16(std::to_string(p) + " from " + std::to_string(position)));
+    position = p;
+  }
   // A step past the bar's maximum of 100 starts it over, as the real bar does.
   void StepProgress() override { position = position >= 100 ? 0 : position + 1; log.push_back(u"step"); }
   void SelectAll(Control c) override { Log(u"select-all ", c); selected = int(c); }
@@ -57,7 +63,6 @@ class RecordingUi : public UiOps {
   std::u16string& Text(Control c) { return texts[int(c)]; }
 
   std::u16string names[kControlCount], texts[kControlCount], clipboard, choicePath, choiceTitle;
-  bool enabled[kControlCount] = {};
   int position = 0, selected = -1;
   Choice choice = Choice::Cancelled;
   std::vector<Shown> messages;
@@ -65,6 +70,25 @@ class RecordingUi : public UiOps {
 
  private:
   std::u16string& Log(const char16_t* what, Control c) { return log.emplace_back(what + names[int(c)]); }
+};
+
+// The selected file holds "abc", unless it is `missing`; each digest slot answers with its
+// digest length of 0xAB bytes, or fails.
+struct FakePlatform final : ChecksumPlatform {
+  std::FILE* OpenStream(const char16_t*) override {
+    if (missing) return nullptr;
+    std::FILE* f = std::tmpfile();
+    std::fputs("abc", f);
+    std::rewind(f);
+    return f;
+  }
+  bool DigestFile(Slot slot, const char16_t*, std::uint8_t* digest, std::size_t* length) override {
+    *length = static_cast<std::size_t>(InfoOf(slot).digestBytes);
+    std::memset(digest, 0xAB, *length);
+    return !failing.count(slot);
+  }
+  bool missing = false;
+  std::set<Slot> failing;
 };
 
 }  // namespace tav::testing
