@@ -51,18 +51,18 @@ TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
   const QList<QWidget*> children = Open().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   ASSERT_EQ(children.size(), static_cast<int>(kControlLayout.size()));
   for (int i = 0; i < children.size(); ++i) {
-    const ControlSpec& spec = kControlLayout[i];
+    const ControlSpec& entry = kControlLayout[i];
     QWidget* c = children[i];
-    SCOPED_TRACE(spec.objectName);
-    EXPECT_EQ(c->objectName(), spec.objectName);
-    EXPECT_EQ(c->geometry(), QRect(spec.x, spec.y, spec.width, spec.height));
-    EXPECT_EQ(c->isEnabled(), StartsEnabled(spec));
+    SCOPED_TRACE(entry.objectName);
+    EXPECT_EQ(c->objectName(), entry.objectName);
+    EXPECT_EQ(c->geometry(), QRect(entry.x, entry.y, entry.width, entry.height));
+    EXPECT_EQ(c->isEnabled(), StartsEnabled(entry));
     EXPECT_FALSE(c->acceptDrops() || (c->focusPolicy() & Qt::TabFocus) == Qt::TabFocus || c->testAttribute(Qt::WA_SetFont));
-    const bool bar = spec.kind == ControlKind::Progress;  // its text is its percentage, hidden
-    EXPECT_EQ(bar ? QString() : c->property("text").toString(), spec.text ? QString::fromUtf16(spec.text) : "");
+    const bool bar = entry.kind == ControlKind::Progress;  // its text is its percentage, hidden
+    EXPECT_EQ(bar ? QString() : c->property("text").toString(), entry.text ? QString::fromUtf16(entry.text) : "");
     const QVariant alignment = c->property("alignment");
-    EXPECT_EQ(alignment.isValid() && (alignment.value<Qt::Alignment>() & Qt::AlignHCenter), IsCentered(spec));
-    EXPECT_EQ(c->property("readOnly").toBool(), IsReadOnly(spec));
+    EXPECT_EQ(alignment.isValid() && (alignment.value<Qt::Alignment>() & Qt::AlignHCenter), IsCentered(entry));
+    EXPECT_EQ(c->property("readOnly").toBool(), IsReadOnly(entry));
   }
   auto* bar = Find<QProgressBar>("progressBar");
   EXPECT_EQ(QList({bar->minimum(), bar->maximum(), bar->value(), int(bar->isTextVisible())}), QList({0, 100, 0, 0}));
