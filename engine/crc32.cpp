@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "engine/crc32_simd.h"
+#include "engine/x86/crc32_x86.h"
 
 namespace tav {
 

@@ -8,7 +8,7 @@
 #include "engine/platform.h"
 #include "window/layout.h"
 #include "window/qt/main_window.h"
-#include "window/qt/seams.h"
+#include "app/qt/seams.h"
 
 namespace tav::qt {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "engine/platform.h"
 #include "engine/slots.h"
-#include "window/qt/qt_ui_ops.h"
+#include "app/qt/qt_ui_ops.h"
 
 namespace tav::qt {
 

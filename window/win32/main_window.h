@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "engine/slots.h"
-#include "window/win32/win32_ui.h"
+#include "app/win32/win32_ui.h"
 
 namespace tav::win32 {
 

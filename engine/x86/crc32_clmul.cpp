@@ -8,7 +8,7 @@
 // folded side by side so the multiplier's latency is hidden. What is left at the end is
 // reduced to 32 bits with one 64-bit fold and a Barrett reduction. The constants below are
 // derived from the polynomial at compile time, so none of them is a magic number.
-#include "engine/crc32_simd.h"
+#include "engine/x86/crc32_x86.h"
 
 #if TAVRINEL_HAVE_CRC32_CLMUL
 

@@ -1,5 +1,5 @@
 // The console provider's operations: texts kept in memory, a trace line per call when asked.
-#include "tools/console_ui.h"
+#include "app/cli/console_ui.h"
 
 #include "engine/text.h"
 

@@ -1,5 +1,5 @@
 // Qt provider of the window operations: every command reaches the widgets through these.
-#include "window/qt/qt_ui_ops.h"
+#include "app/qt/qt_ui_ops.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,7 +12,7 @@
 
 #include "engine/text.h"
 #include "window/commands.h"
-#include "window/qt/seams.h"
+#include "app/qt/seams.h"
 
 namespace tav::qt {
 

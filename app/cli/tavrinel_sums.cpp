@@ -8,7 +8,7 @@
 
 #include "engine/checksums.h"
 #include "engine/text.h"
-#include "tools/console_ui.h"
+#include "app/cli/console_ui.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Win32 window operations: window texts, enabling, the progress bar, selection copy, boxes.
-#include "window/win32/win32_ui.h"
+#include "app/win32/win32_ui.h"
 
 #include <cderr.h>
 #include <commctrl.h>
