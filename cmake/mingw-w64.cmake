@@ -13,10 +13,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Static runtime: every .exe then imports only system DLLs, so Windows (and Wine) need no
-# copies of libstdc++, libgcc or winpthread beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
 # ctest starts the test programs through Wine. wine64 itself, not the `wine` wrapper, which
 # looks for a 32-bit Wine first.
 if(EXISTS /usr/lib/wine/wine64)

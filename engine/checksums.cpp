@@ -2,7 +2,6 @@
 #include "engine/checksums.h"
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/crc32.h"
 #include "engine/read_buffer.h"
@@ -13,20 +12,14 @@ namespace tav {
 
 namespace {
 
-struct StreamCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 constexpr std::size_t kCrcRead = 256 * 1024;
 constexpr int kOpeningSteps = 20;
 constexpr int kBudget = 100;
 
 void DigestPass(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
-  std::uint8_t digest[kMaxDigestBytes];
-  std::size_t length = 0;
-  if (!platform.DigestFile(slot, state.selectedPath, digest, &length)) return;
-  if (length > kMaxDigestBytes) return;
-  RenderDigest(digest, length, state.Result(slot), kResultCapacity, state.progressCounter,
+  const std::optional<Digest> digest = platform.DigestFile(slot, state.selectedPath);
+  if (!digest) return;
+  RenderDigest(digest->Bytes(), state.Result(slot), kResultCapacity, state.progressCounter,
                InfoOf(slot).progressCap, ui);
 }
 
@@ -63,7 +56,7 @@ void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
   ui.SetProgressPos(0);
   state.progressCounter = 0;
 
-  std::unique_ptr<std::FILE, StreamCloser> stream(platform.OpenStream(state.selectedPath));
+  Stream stream = platform.OpenStream(state.selectedPath);
   if (!stream) {
     ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
     return;

@@ -5,26 +5,26 @@
 #include <cstdint>
 #include <new>
 
+#include "engine/owned.h"
+
 namespace tav {
+
+inline constexpr std::align_val_t kReadAlignment{4096};
+inline void FreeReadBlock(std::uint8_t* block) { ::operator delete(block, kReadAlignment); }
 
 // Reads into a destination that is not 64-byte aligned run several times slower on some CPUs
 // (the kernel's copy falls off its fast path); a page boundary suits every CPU and costs
 // nothing for buffers of this size.
 class ReadBuffer {
  public:
-  static constexpr std::align_val_t kAlignment{4096};
-
   explicit ReadBuffer(std::size_t size)
-      : data_(static_cast<std::uint8_t*>(::operator new(size, kAlignment))), size_(size) {}
-  ~ReadBuffer() { ::operator delete(data_, kAlignment); }
-  ReadBuffer(const ReadBuffer&) = delete;
-  ReadBuffer& operator=(const ReadBuffer&) = delete;
+      : block_(static_cast<std::uint8_t*>(::operator new(size, kReadAlignment))), size_(size) {}
 
-  std::uint8_t* data() const { return data_; }
+  std::uint8_t* data() const { return block_.get(); }
   std::size_t size() const { return size_; }
 
  private:
-  std::uint8_t* data_;
+  Owned<std::uint8_t*, FreeReadBlock> block_;
   std::size_t size_;
 };
 

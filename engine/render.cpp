@@ -21,10 +21,10 @@ void RenderCrc32(std::uint32_t value, char16_t* out, std::size_t capacity) {
   CopyText(out, capacity, std::u16string_view(text, n));
 }
 
-void RenderDigest(const std::uint8_t* digest, std::size_t length, char16_t* out,
-                  std::size_t capacity, std::int32_t& counter, int progressCap, UiOps& ui) {
-  for (std::size_t i = 0; i < length; ++i) {
-    const char16_t pair[2] = {kHex[digest[i] >> 4], kHex[digest[i] & 0xF]};
+void RenderDigest(std::span<const std::uint8_t> digest, char16_t* out, std::size_t capacity,
+                  std::int32_t& counter, int progressCap, UiOps& ui) {
+  for (const std::uint8_t byte : digest) {
+    const char16_t pair[2] = {kHex[byte >> 4], kHex[byte & 0xF]};
     AppendText(out, capacity, std::u16string_view(pair, 2));
     if (counter < progressCap) {
       ui.StepProgress();

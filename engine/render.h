@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "app/ui_ops.h"
 
@@ -13,7 +14,7 @@ void RenderCrc32(std::uint32_t value, char16_t* out, std::size_t capacity);
 
 // Appends two lowercase hex digits per digest byte behind the text in `out`. After each
 // byte, while `counter` is below `progressCap`, takes one progress step and counts it.
-void RenderDigest(const std::uint8_t* digest, std::size_t length, char16_t* out,
-                  std::size_t capacity, std::int32_t& counter, int progressCap, UiOps& ui);
+void RenderDigest(std::span<const std::uint8_t> digest, char16_t* out, std::size_t capacity,
+                  std::int32_t& counter, int progressCap, UiOps& ui);
 
 }  // namespace tav

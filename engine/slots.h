@@ -60,6 +60,7 @@ struct AppState {
   char16_t compareInput[kCompareCapacity] = {};
   std::int32_t progressCounter = 0;
 
+  bool operator==(const AppState&) const = default;
   char16_t* Result(Slot s) { return results[IndexOf(s)]; }
   const char16_t* Result(Slot s) const { return results[IndexOf(s)]; }
 };

@@ -12,8 +12,7 @@ namespace {
 // Every variant this CPU runs against the byte-at-a-time table code on random bytes: every
 // length through the widest loop's blocks and tails, random longer ones, any alignment, any
 // starting CRC, and a CRC continued across any split. Uniform inputs would hide a lane of the
-// folding taken in the wrong order; random ones do not. The run's whole-file values are
-// checked against zlib's and gzip's in the platform suite.
+// folding taken in the wrong order; random ones do not.
 TEST(Crc32, EveryVariantMatchesTheTableCode) {
   ASSERT_EQ(Crc32Bytewise(0, reinterpret_cast<const std::uint8_t*>("123456789"), 9), 0xcbf43926u);
   std::mt19937_64 rng(0x7a5c0ffee);

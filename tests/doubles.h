@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,17 +74,18 @@ class RecordingUi : public UiOps {
 // The selected file holds "abc", unless it is `missing`; each digest slot answers with its
 // digest length of 0xAB bytes, or fails.
 struct FakePlatform final : ChecksumPlatform {
-  std::FILE* OpenStream(const char16_t*) override {
-    if (missing) return nullptr;
-    std::FILE* f = std::tmpfile();
-    std::fputs("abc", f);
-    std::rewind(f);
+  Stream OpenStream(const char16_t*) override {
+    if (missing) return Stream();
+    Stream f(std::tmpfile());
+    std::fputs("abc", f.get());
+    std::rewind(f.get());
     return f;
   }
-  bool DigestFile(Slot slot, const char16_t*, std::uint8_t* digest, std::size_t* length) override {
-    *length = static_cast<std::size_t>(InfoOf(slot).digestBytes);
-    std::memset(digest, 0xAB, *length);
-    return !failing.count(slot);
+  std::optional<Digest> DigestFile(Slot slot, const char16_t*) override {
+    if (failing.count(slot)) return std::nullopt;
+    Digest digest;
+    for (std::uint8_t& byte : digest.Resize(InfoOf(slot).digestBytes)) byte = 0xAB;
+    return digest;
   }
   bool missing = false;
   std::set<Slot> failing;

@@ -18,13 +18,10 @@ inline constexpr const char* kBackgroundFile = "bg.png";
 
 enum class ControlKind { Static, Edit, Button, Progress };
 
-// Window-style bits as the Windows build creates them; the Qt build reads the same bits.
+// The style bits the shells read from the table below, as the Windows build creates them.
 namespace style {
-inline constexpr std::uint32_t kChild = 0x40000000, kVisible = 0x10000000,
-                               kDisabled = 0x08000000, kBorder = 0x00800000,
-                               kReadOnly = 0x0800, kEditCenter = 0x0001,
-                               kStaticCenter = 0x0001, kCenterImage = 0x0200,
-                               kDefPushButton = 0x0001, kSmooth = 0x0001,
+inline constexpr std::uint32_t kDisabled = 0x08000000, kReadOnly = 0x0800, kEditCenter = 0x0001,
+                               kStaticCenter = 0x0001, kDefPushButton = 0x0001,
                                kExStaticEdge = 0x00020000;
 }  // namespace style
 

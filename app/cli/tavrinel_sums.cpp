@@ -1,10 +1,10 @@
 // tavrinel-sums: the desktop app's checksum run on one file, headless, for checks and timing.
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "engine/checksums.h"
 #include "engine/text.h"
@@ -17,14 +17,13 @@ using Clock = tav::ConsoleUi::Clock;
 // Notes when the run's open check finished: the CRC-32 pass starts right after it.
 class TimedPlatform final : public tav::ChecksumPlatform {
  public:
-  std::FILE* OpenStream(const char16_t* path) override {
-    std::FILE* f = tav::DefaultPlatform().OpenStream(path);
+  tav::Stream OpenStream(const char16_t* path) override {
+    tav::Stream stream = tav::DefaultPlatform().OpenStream(path);
     opened = Clock::now();
-    return f;
+    return stream;
   }
-  bool DigestFile(tav::Slot slot, const char16_t* path, std::uint8_t* digest,
-                  std::size_t* length) override {
-    return tav::DefaultPlatform().DigestFile(slot, path, digest, length);
+  std::optional<tav::Digest> DigestFile(tav::Slot slot, const char16_t* path) override {
+    return tav::DefaultPlatform().DigestFile(slot, path);
   }
   Clock::time_point opened;
 };
@@ -81,8 +80,9 @@ int main(int argc, char** argv) {
   }
 
   if (timing) {
-    struct stat st;
-    const double mb = ::stat(file, &st) == 0 ? st.st_size / 1e6 : 0.0;
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(file, error);
+    const double mb = error ? 0.0 : static_cast<double>(bytes) / 1e6;
     Clock::time_point start = platform.opened;
     double total = 0;
     for (const tav::SlotInfo& info : tav::kSlots) {

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <string_view>
 
 #include "engine/text.h"
@@ -52,30 +51,22 @@ void ConfigureFileDialog(QFileDialog& dialog, const QString& startPath) {
   }
 }
 
+// Texts are set and read only on the edits: the path display, the compare box, the results.
 void QtUiOps::SetText(Control control, const char16_t* text) {
-  QWidget* w = Widget(control);
-  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    edit->setText(FromText(text));
-    // Show the start of a long path, as an edit control does after its text is set.
-    edit->setCursorPosition(0);
-  } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-    button->setText(FromText(text));
-  } else {
-    return;
-  }
+  auto* edit = qobject_cast<QLineEdit*>(Widget(control));
+  if (!edit) return;
+  edit->setText(FromText(text));
+  // Show the start of a long path, as an edit control does after its text is set.
+  edit->setCursorPosition(0);
   // The run sets each display from inside one click; without this the user would see all
   // five values appear together only when the run is over.
-  w->repaint();
+  edit->repaint();
 }
 
 std::size_t QtUiOps::ReadText(Control control, char16_t* dest, std::size_t capacity) {
   if (capacity == 0) return 0;
-  QString text;
-  if (auto* edit = qobject_cast<QLineEdit*>(Widget(control)))
-    text = edit->text();
-  else if (auto* button = qobject_cast<QPushButton*>(Widget(control)))
-    text = button->text();
-  CopyText(dest, capacity, ViewOf(text));
+  const auto* edit = qobject_cast<QLineEdit*>(Widget(control));
+  CopyText(dest, capacity, edit ? ViewOf(edit->text()) : std::u16string_view());
   return TextLength(dest, capacity);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gdiplus.h>
 
+#include "engine/owned.h"
 #include "window/layout.h"
 #include "window/win32/main_window.h"
 
@@ -14,8 +15,8 @@ ATOM RegisterMainClass(HINSTANCE instance) {
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = instance;
-  // No icon of the program's own. LoadIconW with no instance and no name loads nothing, so
-  // the system draws its default; the call is kept as the class has always been set up.
+  // No icon of the program's own: LoadIconW with no instance and no name loads nothing, so
+  // the window shows the system's default icon wherever one is drawn.
   windowClass.hIcon = LoadIconW(nullptr, nullptr);
   windowClass.hIconSm = LoadIconW(nullptr, nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -46,22 +47,24 @@ int RunMessageLoop() {
   return static_cast<int>(message.wParam);
 }
 
+namespace {
+void ShutDownGdiPlus(ULONG_PTR token) { Gdiplus::GdiplusShutdown(token); }
+// GDI+ runs while its start-up token is held: shut down last, after the window is gone.
+using GdiPlus = Owned<ULONG_PTR, ShutDownGdiPlus>;
+}  // namespace
+
 int RunApplication(HINSTANCE instance, int showCommand) {
-  Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
+  GdiPlus gdiplus;
+  Gdiplus::GdiplusStartup(gdiplus.put(), &input, nullptr);
 
   SetInstance(instance);
   RegisterMainClass(instance);
   const HWND window = CreateMainWindow(instance);
-  int code = 1;
-  if (window) {
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
-    code = RunMessageLoop();
-  }
-  Gdiplus::GdiplusShutdown(token);
-  return code;
+  if (!window) return 1;
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  return RunMessageLoop();
 }
 
 }  // namespace tav::win32

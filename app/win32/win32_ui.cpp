@@ -26,8 +26,8 @@ std::size_t Win32Ui::ReadText(Control control, char16_t* dest, std::size_t capac
   if (capacity == 0) return 0;
   dest[0] = 0;
   const HWND window = ControlWindow(control);
-  // The length is asked first, as the window has always read its controls; the read below is
-  // bounded by the destination's capacity, so the answer itself is not needed.
+  // Length first, then the text: the order in which every command reads its controls. The
+  // read below is bounded by the destination's capacity, so the length decides nothing.
   GetWindowTextLengthW(window);
   const int got = GetWindowTextW(window, Wide(dest), static_cast<int>(capacity));
   // Always terminated, even if a control misreports its length.

@@ -7,6 +7,7 @@
 #include <io.h>
 #include <wincrypt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -27,29 +28,37 @@ std::wstring WidePath(const char16_t* path) {
   return std::wstring(reinterpret_cast<const wchar_t*>(view.data()), view.size());
 }
 
-// Owns one Windows handle or heap block and releases it on every way out of the digest
-// functions. Declared in the reverse of the order the releases must run in.
-template <typename Handle, auto Release>
-struct Owned {
-  explicit Owned(Handle value = Handle{}) : handle(value) {}
-  ~Owned() { if (handle) Release(handle); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  Handle handle;
-};
-// CreateFileW's failure is INVALID_HANDLE_VALUE, which is not null.
-using File = Owned<HANDLE, [](HANDLE h) { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }>;
-using CryptoProvider = Owned<HCRYPTPROV, [](HCRYPTPROV p) { CryptReleaseContext(p, 0); }>;
-using CryptoHash = Owned<HCRYPTHASH, CryptDestroyHash>;
-using CngAlgorithm =
-    Owned<BCRYPT_ALG_HANDLE, [](BCRYPT_ALG_HANDLE a) { BCryptCloseAlgorithmProvider(a, 0); }>;
-using CngHash = Owned<BCRYPT_HASH_HANDLE, BCryptDestroyHash>;
-using HeapBlock = Owned<BYTE*, [](BYTE* b) { HeapFree(GetProcessHeap(), 0, b); }>;
+// Each handle a pass acquires has an owner that releases it on every way out. They are
+// declared in the reverse of the order the releases must run in.
+void CloseFileHandle(HANDLE file) { CloseHandle(file); }
+void ReleaseProvider(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
+void DestroyCryptHash(HCRYPTHASH hash) { CryptDestroyHash(hash); }
+void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+void DestroyCngHash(BCRYPT_HASH_HANDLE hash) { BCryptDestroyHash(hash); }
+void FreeHeapBlock(BYTE* block) { HeapFree(GetProcessHeap(), 0, block); }
+using File = Owned<HANDLE, CloseFileHandle>;
+using CryptoProvider = Owned<HCRYPTPROV, ReleaseProvider>;
+using CryptoHash = Owned<HCRYPTHASH, DestroyCryptHash>;
+using CngAlgorithm = Owned<BCRYPT_ALG_HANDLE, CloseAlgorithm>;
+using CngHash = Owned<BCRYPT_HASH_HANDLE, DestroyCngHash>;
+using HeapBlock = Owned<BYTE*, FreeHeapBlock>;
+
+// CreateFileW's failure is INVALID_HANDLE_VALUE, not null: mapped here, where the handle is
+// made, so every owner means the same by "nothing held".
+File OpenForReading(const std::wstring& path, DWORD flags) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, flags, nullptr);
+  return File(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+HeapBlock AllocateHeapBlock(DWORD size) {
+  return HeapBlock(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size)));
+}
 
 // Only files on disk are checksummed: a console, pipe or other device would block the run or
 // give a value that is no file's content, so it is treated like a file that is not there.
 bool IsDiskFile(HANDLE file) {
-  if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK) return false;
+  if (!file || file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK) return false;
   BY_HANDLE_FILE_INFORMATION info;
   return GetFileInformationByHandle(file, &info) &&
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -69,35 +78,36 @@ bool ReadWhole(HANDLE file, std::size_t chunk, Consume consume) {
   }
 }
 
-bool Md5File(const std::wstring& path, std::uint8_t* digest, std::size_t* length) {
-  const File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+std::optional<Digest> Md5File(const std::wstring& path) {
+  const File file = OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN);
   CryptoProvider provider;
   CryptoHash hash;
-  DWORD size = 16;
-  if (!IsDiskFile(file.handle) ||
-      !CryptAcquireContextW(&provider.handle, nullptr,
+  Digest digest;
+  const std::span<std::uint8_t> room = digest.Resize(16);
+  DWORD size = static_cast<DWORD>(room.size());
+  if (!IsDiskFile(file.get()) ||
+      !CryptAcquireContextW(provider.put(), nullptr,
                             L"Microsoft Enhanced RSA and AES Cryptographic Provider",
                             PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
-      !CryptCreateHash(provider.handle, CALG_MD5, 0, 0, &hash.handle) ||
-      !ReadWhole(file.handle, InfoOf(Slot::Md5).readChunk,
-                 [&](BYTE* data, DWORD n) { return CryptHashData(hash.handle, data, n, 0); }) ||
-      !CryptGetHashParam(hash.handle, HP_HASHVAL, digest, &size, 0))
-    return false;
-  *length = size;
-  return true;
+      !CryptCreateHash(provider.get(), CALG_MD5, 0, 0, hash.put()) ||
+      !ReadWhole(file.get(), InfoOf(Slot::Md5).readChunk,
+                 [&](BYTE* data, DWORD n) { return CryptHashData(hash.get(), data, n, 0); }) ||
+      !CryptGetHashParam(hash.get(), HP_HASHVAL, room.data(), &size, 0))
+    return std::nullopt;
+  digest.Resize(size);
+  return digest;
 }
 
-// BCryptFinishHash writes straight into the caller's digest once its length is known to fit,
-// so the output needs no heap block of its own. The hash object lives in `object`: that block
-// is freed only after the hash is destroyed and the provider closed.
-bool ShaFile(Slot slot, const std::wstring& path, std::uint8_t* digest, std::size_t* length) {
-  HeapBlock object;
+// The hash object and the finished digest each live in a block of the process heap, sized as
+// the provider reports; both blocks are freed only after the hash is destroyed and the
+// provider closed, and the digest is copied out only if it fits the caller's.
+std::optional<Digest> ShaFile(Slot slot, const std::wstring& path) {
+  HeapBlock object, output;
   CngAlgorithm algorithm;
   CngHash hash;
   DWORD objectLength = 0, digestLength = 0, written = 0;
   const auto property = [&](const wchar_t* name, DWORD* value) {
-    return BCRYPT_SUCCESS(BCryptGetProperty(algorithm.handle, name,
+    return BCRYPT_SUCCESS(BCryptGetProperty(algorithm.get(), name,
                                             reinterpret_cast<PUCHAR>(value), sizeof *value,
                                             &written, 0));
   };
@@ -106,48 +116,48 @@ bool ShaFile(Slot slot, const std::wstring& path, std::uint8_t* digest, std::siz
                                : slot == Slot::Sha512 ? BCRYPT_SHA512_ALGORITHM
                                                       : nullptr;
   if (!algorithmId ||
-      !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm.handle, algorithmId, nullptr, 0)) ||
+      !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(algorithm.put(), algorithmId, nullptr, 0)) ||
       !property(BCRYPT_OBJECT_LENGTH, &objectLength))
-    return false;
-  object.handle = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, objectLength));
-  if (!object.handle || !property(BCRYPT_HASH_LENGTH, &digestLength) || digestLength == 0 ||
-      digestLength > kMaxDigestBytes ||
-      !BCRYPT_SUCCESS(BCryptCreateHash(algorithm.handle, &hash.handle, object.handle,
-                                       objectLength, nullptr, 0, 0)))
-    return false;
-  const File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!IsDiskFile(file.handle) ||
-      !ReadWhole(file.handle, InfoOf(slot).readChunk, [&](BYTE* data, DWORD n) {
-        return BCRYPT_SUCCESS(BCryptHashData(hash.handle, data, n, 0));
+    return std::nullopt;
+  object = AllocateHeapBlock(objectLength);
+  if (!object || !property(BCRYPT_HASH_LENGTH, &digestLength) || digestLength == 0)
+    return std::nullopt;
+  output = AllocateHeapBlock(digestLength);
+  if (!output ||
+      !BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), hash.put(), object.get(), objectLength,
+                                       nullptr, 0, 0)))
+    return std::nullopt;
+  const File file = OpenForReading(path, FILE_ATTRIBUTE_NORMAL);
+  if (!IsDiskFile(file.get()) ||
+      !ReadWhole(file.get(), InfoOf(slot).readChunk, [&](BYTE* data, DWORD n) {
+        return BCRYPT_SUCCESS(BCryptHashData(hash.get(), data, n, 0));
       }) ||
-      !BCRYPT_SUCCESS(BCryptFinishHash(hash.handle, digest, digestLength, 0)))
-    return false;
-  *length = digestLength;
-  return true;
+      !BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), output.get(), digestLength, 0)))
+    return std::nullopt;
+  Digest digest;
+  const std::span<std::uint8_t> room = digest.Resize(digestLength);
+  if (room.empty()) return std::nullopt;
+  std::copy_n(output.get(), room.size(), room.begin());
+  return digest;
 }
 
 class Win32Platform final : public ChecksumPlatform {
  public:
   // The wide path itself is opened, so this check and the digest passes always name the
   // same file, whatever characters its name has and however long its narrow form would be.
-  std::FILE* OpenStream(const char16_t* path) override {
+  Stream OpenStream(const char16_t* path) override {
     const std::wstring wide = WidePath(path);
-    if (wide.empty()) return nullptr;
-    std::FILE* stream = nullptr;
-    if (_wfopen_s(&stream, wide.c_str(), L"rb") != 0 || !stream) return nullptr;
-    if (!IsDiskFile(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))))) {
-      std::fclose(stream);
-      return nullptr;
-    }
+    if (wide.empty()) return Stream();
+    Stream stream;
+    if (_wfopen_s(stream.put(), wide.c_str(), L"rb") != 0 ||
+        !IsDiskFile(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream.get())))))
+      return Stream();
     return stream;
   }
 
-  bool DigestFile(Slot slot, const char16_t* path, std::uint8_t* digest,
-                  std::size_t* length) override {
+  std::optional<Digest> DigestFile(Slot slot, const char16_t* path) override {
     const std::wstring wide = WidePath(path);
-    if (slot == Slot::Md5) return Md5File(wide, digest, length);
-    return ShaFile(slot, wide, digest, length);
+    return slot == Slot::Md5 ? Md5File(wide) : ShaFile(slot, wide);
   }
 };
 

@@ -1,13 +1,7 @@
-// CRC-32 by carry-less multiplication: folding 16 or 32 bytes per multiply, then a Barrett reduction.
+// CRC-32 on x86-64 by carry-less multiplication (PCLMULQDQ, VPCLMULQDQ), and the CPU check.
 //
-// The message is held as a polynomial over GF(2), bit-reflected as this CRC reads it: in a
-// 16-byte block loaded little-endian, the first bit of the stream is the highest power.
-// Folding replaces a block A that lies F bits before the end of the data folded so far by
-// A_hi * (x^(F+64) mod P) + A_lo * (x^F mod P), which is congruent modulo P and 64 bits
-// shorter; the products land exactly on the block they are XORed into. Several blocks are
-// folded side by side so the multiplier's latency is hidden. What is left at the end is
-// reduced to 32 bits with one 64-bit fold and a Barrett reduction. The constants below are
-// derived from the polynomial at compile time, so none of them is a magic number.
+// Several 16-byte blocks are folded side by side so the multiplier's latency is hidden, then
+// reduced to 32 bits; engine/crc32_fold.h derives the constants and says how folding works.
 #include "engine/x86/crc32_x86.h"
 
 #if TAVRINEL_HAVE_CRC32_CLMUL
@@ -16,66 +10,13 @@
 #include <immintrin.h>
 
 #include "engine/crc32.h"
+#include "engine/crc32_fold.h"
 
 namespace tav {
 
 namespace {
 
-// x^32 + x^26 + ... + 1, the CRC-32 polynomial in normal (unreflected) order.
-constexpr std::uint64_t kPoly = 0x104C11DB7u;
-
-// x^n mod P, normal order.
-constexpr std::uint64_t XPowModP(unsigned n) {
-  std::uint64_t r = 1;
-  for (unsigned i = 0; i < n; ++i) {
-    r <<= 1;
-    if (r & (std::uint64_t{1} << 32)) r ^= kPoly;
-  }
-  return r;
-}
-
-// Reverses the low `bits` bits of v.
-constexpr std::uint64_t Reflect(std::uint64_t v, unsigned bits) {
-  std::uint64_t r = 0;
-  for (unsigned i = 0; i < bits; ++i)
-    if (v & (std::uint64_t{1} << i)) r |= std::uint64_t{1} << (bits - 1 - i);
-  return r;
-}
-
-// The multiplier that moves a 64-bit half forward by `bits` bits within the reflected
-// 128-bit frame. The carry-less product of two reflected values comes out one bit low and
-// the constant is kept 33 bits wide, which together account for the "- 32".
-constexpr std::uint64_t Fold(unsigned bits) { return Reflect(XPowModP(bits - 32), 32) << 1; }
-
-// floor(x^64 / P), the Barrett constant, normal order (33 bits).
-constexpr std::uint64_t BarrettMu() {
-  unsigned __int128 r = static_cast<unsigned __int128>(1) << 64;
-  std::uint64_t q = 0;
-  for (int i = 64; i >= 32; --i) {
-    if (r & (static_cast<unsigned __int128>(1) << i)) {
-      q |= std::uint64_t{1} << (i - 32);
-      r ^= static_cast<unsigned __int128>(kPoly) << (i - 32);
-    }
-  }
-  return q;
-}
-
-// Folding distances: 4 x 128 bits (the 128-bit loop), 128 bits (one block), and the wide
-// loops' strides.
-constexpr std::uint64_t kFold512Lo = Fold(512 + 64), kFold512Hi = Fold(512);
-constexpr std::uint64_t kFold128Lo = Fold(128 + 64), kFold128Hi = Fold(128);
-constexpr std::uint64_t kFold1024Lo = Fold(1024 + 64), kFold1024Hi = Fold(1024);
-constexpr std::uint64_t kFold256Lo = Fold(256 + 64), kFold256Hi = Fold(256);
-constexpr std::uint64_t kFold96 = Fold(96);  // the upper 32 of 96 bits onto the lower 64
-constexpr std::uint64_t kPolyReflected = Reflect(kPoly, 33);
-constexpr std::uint64_t kMuReflected = Reflect(BarrettMu(), 33);
-
-// The same values as published for this polynomial in Intel's "Fast CRC Computation for
-// Generic Polynomials Using PCLMULQDQ" and used by zlib and Linux: a check on the derivation.
-static_assert(kFold512Lo == 0x154442bd4u && kFold512Hi == 0x1c6e41596u);
-static_assert(kFold128Lo == 0x1751997d0u && kFold128Hi == 0x0ccaa009eu);
-static_assert(kFold96 == 0x163cd6124u);
-static_assert(kPolyReflected == 0x1db710641u && kMuReflected == 0x1f7011641u);
+using namespace crc32_fold;
 
 #define TAV_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
 

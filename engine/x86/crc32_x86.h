@@ -1,4 +1,4 @@
-// Carry-less-multiply CRC-32 variants, compiled only for x86-64 with GCC or Clang.
+// The x86-64 CRC-32 kernels and their CPU checks, compiled only with GCC or Clang on x86-64.
 #pragma once
 
 #include <cstddef>

@@ -16,7 +16,7 @@ std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
 // with the title from the cut path, which the run warns about. Each box as the user sees it.
 // Then, with that missing file selected, only clicks on buttons act: every control also sends
 // other notifications, and the edits and labels report id -1 as 0xFFFF.
-TEST(MainWindow, Walk) {
+TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   WindowWatch watch;
   MainWindow main;
   DropFiles(main.window, Abc() + L"\0D:\\둘째.bin\0E:\\셋째\0"s);
@@ -59,6 +59,7 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   // The suite's folder, "abc.txt" (7 units) taken off its file's path.
   const std::wstring folder = Abc().substr(0, Abc().size() - 7), fresh = folder + L"새 파일.txt";
   for (const auto& typed : {L""s, folder + std::wstring(262 - folder.size(), L'a'), fresh}) {
+    SCOPED_TRACE(typed.empty() ? "cancelled" : typed == fresh ? "a new file" : "262 units");
     WindowWatch watch;
     MainWindow main;
     DropFiles(main.window, Abc() + L'\0');
@@ -74,7 +75,7 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
     main.Command(ID_BROWSE);
     EXPECT_EQ(opened, L"1 모든 파일 abc.txt");
     const bool taken = typed == fresh;
-    EXPECT_EQ(std::memcmp(&SharedState(), &before, sizeof before) == 0, !taken) << typed.size();
+    EXPECT_EQ(SharedState() == before, !taken);
     EXPECT_STREQ(Wide(SharedState().fileTitle), taken ? L"새 파일.txt" : L"abc.txt");
     EXPECT_EQ(main.Shown(Control::PathDisplay), taken ? fresh : Abc());
     main.Command(ID_RUN);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include "engine/owned.h"
 #include "engine/platform.h"
 #include "window/commands.h"
 #include "window/layout.h"
@@ -14,9 +15,15 @@ namespace gdip = Gdiplus::DllExports;
 
 namespace {
 
+void DisposeImage(Gdiplus::GpImage* image) { gdip::GdipDisposeImage(image); }
+void DeleteGraphics(Gdiplus::GpGraphics* graphics) { gdip::GdipDeleteGraphics(graphics); }
+using Image = Owned<Gdiplus::GpImage*, DisposeImage>;
+using Graphics = Owned<Gdiplus::GpGraphics*, DeleteGraphics>;
+
 HINSTANCE g_instance = nullptr;
-// The background picture: created with the main window, deleted when it is destroyed.
-Gdiplus::GpImage* g_background = nullptr;
+// The background picture: created with the main window, deleted when it is destroyed (GDI+
+// is still running then; it is shut down only after the message loop).
+Image g_background;
 
 constexpr int kPictureWidth = 1280;
 constexpr int kPictureHeight = 720;
@@ -24,13 +31,13 @@ constexpr int kPictureHeight = 720;
 void PaintBackground(HWND window) {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
-  Gdiplus::GpGraphics* graphics = nullptr;
-  gdip::GdipCreateFromHDC(dc, &graphics);
+  Graphics graphics;
+  gdip::GdipCreateFromHDC(dc, graphics.put());
   // Drawn even without a picture: the call then fails harmlessly and the class's white
-  // background stays.
-  gdip::GdipDrawImageRectI(graphics, g_background, 0, 0, kPictureWidth, kPictureHeight);
+  // background stays. The drawing surface outlives the paint and goes after EndPaint.
+  gdip::GdipDrawImageRectI(graphics.get(), g_background.get(), 0, 0, kPictureWidth,
+                           kPictureHeight);
   EndPaint(window, &paint);
-  if (graphics) gdip::GdipDeleteGraphics(graphics);
 }
 
 }  // namespace
@@ -67,13 +74,13 @@ void CreateControls(HWND window) {
 
   DragAcceptFiles(window, TRUE);
 
-  // Kept although the browse command fills the record afresh before every use: creating the
-  // window pre-fills it, and the window has always done so.
+  // The record is ready for the dialog from the window's start: its owner is this window and
+  // its buffers are the selection. The browse command fills it afresh before each use anyway.
   FillOpenFileRecord(OpenFileRecord(), window, Wide(state.selectedPath), kPathCapacity,
                      Wide(state.fileTitle), kTitleCapacity);
 
-  g_background = nullptr;
-  if (gdip::GdipLoadImageFromFile(L"bg.png", &g_background) != Gdiplus::Ok) g_background = nullptr;
+  if (gdip::GdipLoadImageFromFile(L"bg.png", g_background.put()) != Gdiplus::Ok)
+    g_background.reset();
 
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
@@ -108,10 +115,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       CreateControls(window);
       return 0;
     case WM_DESTROY:
-      if (g_background) {
-        gdip::GdipDisposeImage(g_background);
-        g_background = nullptr;
-      }
+      g_background.reset();
       PostQuitMessage(0);
       return 0;
     case WM_PAINT:
