@@ -32,10 +32,10 @@ rounds="${TAV_BENCH_ROUNDS:-6}"
 limit_rounds="${TAV_BENCH_LIMIT_ROUNDS:-2}"
 build="${TAV_BENCH_BUILD:-$root/build/bench}"
 echo "Building (Release) in $build ..."
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+(cd "$root" && cmake --preset bench -B "$build" >/dev/null)
 cmake --build "$build" -j2 >/dev/null
-sums="$build/tavrinel/tools/tavrinel-sums"
-limit_tool="$build/pass_limit"
+sums="$build/app/cli/tavrinel-sums"
+limit_tool="$build/bench/pass_limit"
 
 # As root, the measured programs run at a higher priority than, say, a compiler started
 # by someone else on the same machine.

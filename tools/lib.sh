@@ -6,9 +6,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # platform plugins; and a font with Hangul for the window's Korean captions.
 TAV_BUILD_PACKAGES=(g++ make cmake pkg-config libssl-dev qt6-base-dev qt6-qpa-plugins libgl-dev
                     fonts-noto-cjk)
-# What the Linux suites need on top: GoogleTest, zlib and coreutils to cross-check against,
+# What the Linux suites need on top: GoogleTest, gzip and coreutils to cross-check against,
 # and a virtual X server with a window manager and clipboard tool for the desktop smoke run.
-TAV_TEST_PACKAGES=(libgtest-dev zlib1g-dev gzip coreutils xvfb xauth openbox xclip x11-utils
+TAV_TEST_PACKAGES=(libgtest-dev gzip coreutils xvfb xauth openbox xclip x11-utils
                    xdotool)
 
 # Installs the Debian packages named that are not installed yet.

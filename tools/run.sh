@@ -3,9 +3,10 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 tav_need "${TAV_BUILD_PACKAGES[@]}"
+cd "$root"   # where the presets are, and where bg.png is looked up
+cmake --preset run
+cmake --build --preset run
 build="$root/build/run"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVRINEL_TESTS=OFF
-cmake --build "$build" -j2
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<'TEXT'
 No display: Tavrinel is a desktop app and needs a graphical session to show its window.
@@ -14,9 +15,8 @@ No display: Tavrinel is a desktop app and needs a graphical session to show its 
   - on a machine with no screen at all, start it on a virtual display (package xvfb):
       xvfb-run -a -s '-screen 0 1600x900x24' bash tools/run.sh
     (nothing appears anywhere; 'bash tools/test-desktop.sh' drives it and checks it there).
-For checksums without any window: build/run/tools/tavrinel-sums FILE
+For checksums without any window: build/run/app/cli/tavrinel-sums FILE
 TEXT
   exit 1
 fi
-cd "$root"   # bg.png is looked up in the current directory
 exec "$build/app/qt/tavrinel"

@@ -21,8 +21,7 @@ tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}"
 
 app="${1:-$root/build/linux/app/qt/tavrinel}"
 if [ ! -x "$app" ]; then
-  cmake -S "$root" -B "$root/build/linux" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$root/build/linux" -j2 --target tavrinel
+  (cd "$root" && cmake --preset linux >/dev/null && cmake --build --preset linux --target tavrinel)
   app="$root/build/linux/app/qt/tavrinel"
 fi
 

@@ -106,8 +106,7 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 echo "== cmake --install into a prefix =="
-[ -f "$linux_build/CMakeCache.txt" ] ||
-  cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+[ -f "$linux_build/CMakeCache.txt" ] || (cd "$root" && cmake --preset linux >/dev/null)
 cmake --build "$linux_build" -j2 >/dev/null
 prefix="$work/home/.local"
 cmake --install "$linux_build" --prefix "$prefix" >/dev/null

@@ -13,8 +13,7 @@ tav_need "${TAV_WIN32_PACKAGES[@]}"
 build="${TAV_WIN32_BUILD:-$root/build/win32}"
 
 echo "== Windows build (mingw-w64) =="
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release
+(cd "$root" && cmake --preset win32 -B "$build")
 cmake --build "$build" -j2
 
 echo "== Windows suites under Wine =="
