@@ -42,7 +42,8 @@ class UiOps {
   // The control shows `text` (terminated UTF-16) from now on.
   virtual void SetText(Control control, const char16_t* text) = 0;
   // Copies the control's current text into `dest`, cut to capacity - 1 code units and always
-  // terminated; returns the number of code units stored.
+  // terminated; returns the length of the whole text as the control holds it, so a caller can
+  // tell that the text did not fit.
   virtual std::size_t ReadText(Control control, char16_t* dest, std::size_t capacity) = 0;
   // A disabled button delivers no command.
   virtual void Enable(Control control, bool on) = 0;

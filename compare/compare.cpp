@@ -23,7 +23,10 @@ void FormatMatchMessage(Slot slot, const char16_t* title, const char16_t* value,
 }
 
 void CompareHashValue(AppState& state, UiOps& ui) {
-  ui.ReadText(Control::CompareInput, state.compareInput, kCompareCapacity);
+  // A value longer than the input holds is read cut, and its cut start is not what the user
+  // entered: it can match nothing, however the cut start compares.
+  const bool inputFits =
+      ui.ReadText(Control::CompareInput, state.compareInput, kCompareCapacity) < kCompareCapacity;
   for (const SlotInfo& info : kSlots)
     ui.ReadText(ResultDisplay(info.slot), state.Result(info.slot), kResultCapacity);
 
@@ -31,7 +34,7 @@ void CompareHashValue(AppState& state, UiOps& ui) {
   const SlotInfo* match = nullptr;
   for (const SlotInfo& info : kSlots) {
     const std::u16string_view shown = TextView(state.Result(info.slot), kResultCapacity);
-    if (!shown.empty() && shown == input) {
+    if (inputFits && !shown.empty() && shown == input) {
       match = &info;
       break;
     }

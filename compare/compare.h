@@ -20,7 +20,7 @@ void FormatMatchMessage(Slot slot, const char16_t* title, const char16_t* value,
 
 // Reads the compare box and the five displays, reports the first slot (in slot order) whose
 // text equals the input exactly, then clears the working texts. An empty display is a pass
-// that failed, not a value, and never matches.
+// that failed, not a value, and never matches; nor does an input too long to hold.
 void CompareHashValue(AppState& state, UiOps& ui);
 
 }  // namespace tav

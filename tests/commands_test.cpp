@@ -38,7 +38,11 @@ TEST(CompareHashValue, ExactFirstMatchInSlotOrder) {
       {kShown[4], 4, -1, u"", longest}, {kShown[1], 1, 2, kShown[1]},  // the first of two equal
       {u"", -1, 1, u""},  // a failed pass's empty display is no value
       {std::u16string(32, u'D'), -1}, {u"0012abcd", -1}, {u" 12abcd", -1},
-      {u"12abcd ", -1}, {kShown[4] + std::u16string(300, u'0'), -1}};  // more than the box holds
+      {u"12abcd ", -1},
+      // The most the input holds, 255 units, against a display showing as much; one unit more
+      // is read cut and matches nothing.
+      {std::u16string(255, u'a'), 4, 4, std::u16string(255, u'a')},
+      {std::u16string(256, u'a'), -1, 4, std::u16string(255, u'a')}};
   for (int i = 0; i < kSlotCount; ++i) cases.push_back({kShown[i], i});
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.input));
@@ -48,8 +52,9 @@ TEST(CompareHashValue, ExactFirstMatchInSlotOrder) {
     shell.ui.Text(Control::CompareInput) = c.input;
     EXPECT_TRUE(shell.Route(ID_COMPARE));
     const testing::Shown& box = shell.ui.messages.at(0);
+    const std::u16string value = c.match == c.changed ? c.changedTo : c.match < 0 ? u"" : kShown[c.match];
     EXPECT_EQ(box.text, c.match < 0 ? kNoMatch
-                                    : c.title + u" 파일에 " + kLabels[c.match] + u"해시 값 " + kShown[c.match] + u" 와 일치합니다");
+                                    : c.title + u" 파일에 " + kLabels[c.match] + u"해시 값 " + value + u" 와 일치합니다");
     EXPECT_EQ(box.caption, c.match < 0 ? kNoMatch : u"일치하는 해시 값이 있습니다");
     EXPECT_EQ(box.icon, MessageIcon::None);
     // The box keeps what was typed; the working texts are cleared.
@@ -102,37 +107,51 @@ std::vector<std::u16string> Selected(const std::u16string& path) {
           u"disable sha512CopyButton", u"disable compareButton"};
 }
 
-// A drop: a path of 259 units is kept whole, a longer one cut to 259, the title taken from
-// what is kept; the old values stay until the next run. The dialog starts from the previous
-// path; anything but a choice keeps the selection to the last unit, whatever the dialog left
-// in it, and a name too long to hold gets the run's warning.
-TEST(FileSelection, DropCutsTheDialogKeepsUnlessAFileIsChosen) {
-  const std::u16string folder = u"/" + std::u16string(250, u'd') + u"/";
-  for (const char16_t* name : {u"1234567", u"12345678"}) {
-    SCOPED_TRACE(::testing::PrintToString(std::u16string(name)));
-    Shell shell;
-    AcceptDroppedPath(shell.state, shell.ui, folder + name);
-    EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), u"1234567");
-    EXPECT_EQ(shell.ui.log, Selected(folder + u"1234567"));
-    EXPECT_EQ(shell.ui.Text(Control::ResultMd5), kShown[1]);
-  }
-  for (Choice choice : {Choice::Chosen, Choice::Cancelled, Choice::TooLong}) {
-    SCOPED_TRACE("choice " + std::to_string(static_cast<int>(choice)));
+// Dropped or chosen, a file becomes the selection only whole: a path of 259 units is taken, one
+// of 260 keeps the previous selection to the last unit and gets the run's warning, and so does
+// anything but a choice in the dialog (which starts from the previous path), whatever it left
+// in its buffers. The old values stay until the next run.
+TEST(FileSelection, OnlyAWholePathReplacesTheSelection) {
+  const std::u16string folder = u"/" + std::u16string(250, u'd') + u"/";  // 252 units
+  struct Case {
+    const char* what;
+    bool drop;
+    Choice choice;
+    std::u16string path, title;  // the title when taken
+    bool taken, warned;
+  };
+  const Case cases[] = {
+      {"drop of 259 units", true, Choice::Chosen, folder + u"1234567", u"1234567", true, false},
+      {"drop of 260 units", true, Choice::Chosen, folder + u"12345678", u"", false, true},
+      {"dialog choice", false, Choice::Chosen, u"/new/two.iso", u"two.iso", true, false},
+      {"dialog cancelled", false, Choice::Cancelled, u"/new/two.iso", u"", false, false},
+      {"dialog name too long", false, Choice::TooLong, u"/new/two.iso", u"", false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Shell shell;
     AcceptDroppedPath(shell.state, shell.ui, u"/old/one.bin");
     const AppState before = shell.state;
-    shell.ui = testing::RecordingUi();
-    shell.ui.choice = choice;
-    shell.ui.choicePath = u"/new/two.iso";
-    shell.ui.choiceTitle = u"two.iso";
-    EXPECT_TRUE(shell.Route(ID_BROWSE));
-    std::vector<std::u16string> expected = {u"dialog from /old/one.bin"};
-    if (choice == Choice::TooLong) expected.push_back(u"message");
-    if (choice == Choice::Chosen)
-      for (const auto& entry : Selected(u"/new/two.iso")) expected.push_back(entry);
+    shell.ui.log.clear();
+    std::vector<std::u16string> expected;
+    if (c.drop) {
+      AcceptDroppedPath(shell.state, shell.ui, c.path);
+    } else {
+      shell.ui.choice = c.choice;
+      shell.ui.choicePath = c.path;
+      shell.ui.choiceTitle = u"two.iso";
+      EXPECT_TRUE(shell.Route(ID_BROWSE));
+      expected.push_back(u"dialog from /old/one.bin");
+    }
+    if (c.warned) expected.push_back(u"message");
+    if (c.taken)
+      for (const auto& entry : Selected(c.path)) expected.push_back(entry);
     EXPECT_EQ(shell.ui.log, expected);
-    EXPECT_EQ(shell.state == before, choice != Choice::Chosen);
+    EXPECT_EQ(shell.state == before, !c.taken);
+    if (c.taken) {
+      EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), c.title);
+    }
     for (const auto& shown : shell.ui.messages) EXPECT_EQ(shown.caption, u"경고");
+    EXPECT_EQ(shell.ui.Text(Control::ResultMd5), kShown[1]);
   }
 }
 

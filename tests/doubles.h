@@ -31,7 +31,7 @@ class RecordingUi : public UiOps {
   std::size_t ReadText(Control c, char16_t* dest, std::size_t capacity) override {
     Log(u"read ", c);
     CopyText(dest, capacity, Text(c));  // cut to the destination, as GetWindowTextW cuts
-    return TextLength(dest, capacity);
+    return Text(c).size();
   }
   void Enable(Control c, bool on) override { Log(on ? u"enable " : u"disable ", c); }
   // Logged with where the bar stood before: full after a run's 100 steps.

@@ -57,6 +57,12 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
 }
 
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
+  // Cut to what the selection holds, the path would name some other file or none: keep the
+  // selection and say what the run would say of it, as the dialog does.
+  if (path.size() >= kPathCapacity) {
+    ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    return;
+  }
   CopyText(state.selectedPath, kPathCapacity, path);
   FileTitleOf(TextView(state.selectedPath, kPathCapacity), state.fileTitle, kTitleCapacity);
   ApplySelection(state, ui);

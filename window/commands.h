@@ -31,8 +31,9 @@ void ApplySelection(const AppState& state, UiOps& ui);
 // warning, as the run would give for it.
 void SelectFileByDialog(AppState& state, UiOps& ui);
 
-// A dropped file (the first of a drop): the path cut to the selected path's capacity, the
-// file title derived from it, then ApplySelection.
+// A dropped file (the first of a drop): the path and its file title become the selection,
+// then ApplySelection. A path the selection cannot hold whole keeps the selection as it was
+// and gets the missing-file warning.
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path);
 
 // One entry for both shells: a command from control `id` with notification `code`. Only a

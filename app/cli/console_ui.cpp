@@ -36,7 +36,7 @@ std::size_t ConsoleUi::ReadText(Control control, char16_t* dest, std::size_t cap
   const std::u16string& text = texts_[static_cast<int>(control)];
   CopyText(dest, capacity, text);
   if (trace_) std::fprintf(trace_, "read-text %s\n", ControlName(control));
-  return TextLength(dest, capacity);
+  return text.size();
 }
 
 void ConsoleUi::Enable(Control control, bool on) {

@@ -66,8 +66,9 @@ void QtUiOps::SetText(Control control, const char16_t* text) {
 std::size_t QtUiOps::ReadText(Control control, char16_t* dest, std::size_t capacity) {
   if (capacity == 0) return 0;
   const auto* edit = qobject_cast<QLineEdit*>(Widget(control));
-  CopyText(dest, capacity, edit ? ViewOf(edit->text()) : std::u16string_view());
-  return TextLength(dest, capacity);
+  const QString text = edit ? edit->text() : QString();
+  CopyText(dest, capacity, ViewOf(text));
+  return static_cast<std::size_t>(text.size());
 }
 
 void QtUiOps::Enable(Control control, bool on) {

@@ -26,14 +26,14 @@ std::size_t Win32Ui::ReadText(Control control, char16_t* dest, std::size_t capac
   if (capacity == 0) return 0;
   dest[0] = 0;
   const HWND window = ControlWindow(control);
-  // Length first, then the text: the order in which every command reads its controls. The
-  // read below is bounded by the destination's capacity, so the length decides nothing.
-  GetWindowTextLengthW(window);
+  // Length first, then the text, bounded by the destination's capacity: the length tells the
+  // caller whether the whole text fitted.
+  const int length = GetWindowTextLengthW(window);
   const int got = GetWindowTextW(window, Wide(dest), static_cast<int>(capacity));
   // Always terminated, even if a control misreports its length.
   const std::size_t stored = got > 0 ? static_cast<std::size_t>(got) : 0;
   dest[stored < capacity ? stored : capacity - 1] = 0;
-  return stored < capacity ? stored : capacity - 1;
+  return length > got ? static_cast<std::size_t>(length) : stored;
 }
 
 void Win32Ui::Enable(Control control, bool on) { EnableWindow(ControlWindow(control), on); }

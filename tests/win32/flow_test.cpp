@@ -12,10 +12,11 @@ const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니�
 std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
 
 // Three files dropped (the first is taken), a run, a copy through the real clipboard pasted
-// into the compare box, a compare; a drop longer than the selection holds, cut to 259 units
-// with the title from the cut path, which the run warns about. Each box as the user sees it.
-// Then, with that missing file selected, only clicks on buttons act: every control also sends
-// other notifications, and the edits and labels report id -1 as 0xFFFF.
+// into the compare box, a compare. A drop of 263 units whose first 259 name another file that
+// exists: refused with the run's warning, and the next run still reads abc.txt; those 259
+// units dropped alone are taken whole, and once that file is gone the run warns. Each box as
+// the user sees it. Then, with the missing file selected, only clicks on buttons act: every
+// control also sends other notifications, and the edits and labels report id -1 as 0xFFFF.
 TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   WindowWatch watch;
   MainWindow main;
@@ -31,17 +32,22 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   main.Command(ID_COPY_CRC32);
   SendMessageW(main.Control(Control::CompareInput), WM_PASTE, 0, 0);
   main.Command(ID_COMPARE);
-  const std::wstring folder = L"C:\\" + std::wstring(250, L'a') + L"\\";
-  DropFiles(main.window, folder + L"report.pdf\0"s);
-  EXPECT_EQ(main.Shown(Control::PathDisplay), folder + L"repor");
-  EXPECT_STREQ(Wide(SharedState().fileTitle), L"repor");
-  EXPECT_TRUE(IsWindowEnabled(main.Control(Control::RunButton)));
+  const std::wstring folder = Abc().substr(0, Abc().size() - 7);
+  const std::wstring other = folder + std::wstring(259 - folder.size(), L'a');
+  std::ofstream(std::filesystem::path(other)) << "other";
+  DropFiles(main.window, other + L".bak\0"s);
+  EXPECT_EQ(main.Shown(Control::PathDisplay), Abc());
+  main.Command(ID_RUN);
+  EXPECT_EQ(main.Shown(Control::ResultCrc32), L"352441c2");
+  DropFiles(main.window, other + L'\0');
+  EXPECT_EQ(main.Shown(Control::PathDisplay), other);
+  std::filesystem::remove(std::filesystem::path(other));
   main.Command(ID_RUN);
   EXPECT_EQ(SendMessageW(main.Control(Control::ProgressBar), PBM_GETPOS, 0, 0), 0);
   EXPECT_EQ(watch.boxes, (std::vector<SeenBox>{
       {L"알림", Wide(CopyMessage(Slot::Crc32).data()), nullptr},
       {L"일치하는 해시 값이 있습니다", L"abc.txt 파일에 CRC32해시 값 352441c2 와 일치합니다", nullptr},
-      kMissingFileWarning}));
+      kMissingFileWarning, kMissingFileWarning}));
   const auto answered = [&] { return watch.boxes.size() + watch.fileDialogs; };
   const std::size_t before = answered();
   for (int code : {EN_SETFOCUS, EN_CHANGE, EN_KILLFOCUS, BN_CLICKED}) {

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <string>
+
 #include "engine/owned.h"
 #include "engine/platform.h"
 #include "window/commands.h"
@@ -101,10 +103,13 @@ void CreateControls(HWND window) {
 }
 
 void AcceptDroppedFile(HWND window, HDROP drop) {
-  // Only the first file of a drop is taken, cut to the selected path's capacity.
-  wchar_t path[kPathCapacity] = {};
-  DragQueryFileW(drop, 0, path, kPathCapacity);
-  AcceptDroppedPath(SharedState(), SharedUi(), reinterpret_cast<const char16_t*>(path));
+  // Only the first file of a drop is taken, whole: its length is asked first, so a path
+  // longer than the selection holds is refused rather than cut into another file's name.
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length, L'\0');
+  DragQueryFileW(drop, 0, path.data(), length + 1);
+  AcceptDroppedPath(SharedState(), SharedUi(),
+                    {reinterpret_cast<const char16_t*>(path.data()), path.size()});
   DragFinish(drop);
   SetForegroundWindow(window);
 }
