@@ -15,6 +15,10 @@ inline constexpr const char16_t* kWindowTitle =
 inline constexpr int kWindowWidth = 1280;   // outer size, frame included
 inline constexpr int kWindowHeight = 720;
 inline constexpr const char* kBackgroundFile = "bg.png";
+// The most the background picture may take once decoded (32-bit pixels, so 32 Mi pixels, e.g.
+// 8192 x 4096). A picture whose header asks for more is not decoded at all and the window
+// stays white: a 1 MB file can hold a 20000 x 20000 picture that decodes to 1.6 GB.
+inline constexpr std::uint64_t kMaxBackgroundBytes = std::uint64_t{128} << 20;
 
 enum class ControlKind { Static, Edit, Button, Progress };
 
