@@ -33,6 +33,7 @@ enum class Choice {
   Chosen,     // a file was picked: its full path and title were written
   Cancelled,  // closed without a choice (or the dialog failed)
   TooLong,    // the picked name does not fit the selected path's capacity
+  Ambiguous,  // the picked name, as the dialog shows it, is that of more than one file
 };
 
 class UiOps {

@@ -31,6 +31,12 @@ bool AppendText(char16_t* dest, std::size_t capacity, std::u16string_view source
   return true;
 }
 
+namespace {
+// A byte that is not part of valid UTF-8 is held as the lone low surrogate U+DC80..U+DCFF.
+constexpr char16_t kByteEscape = 0xDC00;
+constexpr bool IsByteEscape(char32_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+}  // namespace
+
 bool Utf16ToUtf8(std::u16string_view source, std::string* out) {
   out->clear();
   out->reserve(source.size() * 3);
@@ -42,6 +48,9 @@ bool Utf16ToUtf8(std::u16string_view source, std::string* out) {
       if (low < 0xDC00 || low > 0xDFFF) return false;
       c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
       ++i;
+    } else if (IsByteEscape(c)) {
+      out->push_back(static_cast<char>(c - kByteEscape));
+      continue;
     } else if (c >= 0xDC00 && c <= 0xDFFF) {
       return false;
     }
@@ -64,6 +73,19 @@ bool Utf16ToUtf8(std::u16string_view source, std::string* out) {
   return true;
 }
 
+std::u16string ForDisplay(std::u16string_view text) {
+  std::u16string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const bool high = out[i] >= 0xD800 && out[i] <= 0xDBFF;
+    if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+      ++i;  // a pair: one character
+    } else if (out[i] >= 0xD800 && out[i] <= 0xDFFF) {
+      out[i] = 0xFFFD;
+    }
+  }
+  return out;
+}
+
 std::u16string Utf8ToUtf16(std::string_view source) {
   std::u16string out;
   out.reserve(source.size());
@@ -79,12 +101,13 @@ std::u16string Utf8ToUtf16(std::string_view source) {
     if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; min = 0x80; }
     else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; min = 0x800; }
     else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; min = 0x10000; }
-    else { out.push_back(0xFFFD); ++i; continue; }
+    else { out.push_back(static_cast<char16_t>(kByteEscape + b)); ++i; continue; }
     int k = 1;
     for (; k <= extra && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k) c = (c << 6) | (s[i + k] & 0x3F);
     if (k <= extra || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out.push_back(0xFFFD);
-      i += k;
+      // Only the first byte is held as it is; the rest are looked at afresh.
+      out.push_back(static_cast<char16_t>(kByteEscape + b));
+      ++i;
       continue;
     }
     i += k;

@@ -25,11 +25,20 @@ inline std::u16string_view TextView(const char16_t* text, std::size_t capacity) 
   return {text, TextLength(text, capacity)};
 }
 
-// UTF-16 to UTF-8. Surrogate pairs become one 4-byte sequence; an unpaired surrogate makes
-// the conversion fail (returns false), since no file on disk can be named by it.
+// File names on Linux are bytes, and not every name is valid UTF-8. So that the file named is
+// the file read, the conversions are exact both ways: a byte that is not part of valid UTF-8
+// is held in UTF-16 as the lone low surrogate U+DC80..U+DCFF (its value plus 0xDC00) and
+// turned back into that byte. Valid UTF-8 converts as usual.
+
+// UTF-16 to UTF-8. Surrogate pairs become one 4-byte sequence, a held byte becomes that byte;
+// any other unpaired surrogate makes the conversion fail (returns false), since no file on
+// disk can be named by it.
 bool Utf16ToUtf8(std::u16string_view source, std::string* out);
 
-// UTF-8 to UTF-16; malformed sequences become U+FFFD.
+// UTF-8 to UTF-16; each byte of a malformed sequence is held as U+DC80..U+DCFF.
 std::u16string Utf8ToUtf16(std::string_view source);
+
+// What a text shows: every unpaired surrogate (a held byte among them) as U+FFFD.
+std::u16string ForDisplay(std::u16string_view text);
 
 }  // namespace tav

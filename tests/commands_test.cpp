@@ -125,7 +125,8 @@ TEST(FileSelection, OnlyAWholePathReplacesTheSelection) {
       {"drop of 260 units", true, Choice::Chosen, folder + u"12345678", u"", false, true},
       {"dialog choice", false, Choice::Chosen, u"/new/two.iso", u"two.iso", true, false},
       {"dialog cancelled", false, Choice::Cancelled, u"/new/two.iso", u"", false, false},
-      {"dialog name too long", false, Choice::TooLong, u"/new/two.iso", u"", false, true}};
+      {"dialog name too long", false, Choice::TooLong, u"/new/two.iso", u"", false, true},
+      {"dialog name of two files", false, Choice::Ambiguous, u"/new/two.iso", u"", false, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Shell shell;

@@ -17,6 +17,13 @@ expected="$(printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s' "$(
   "$(sha256sum <"$f" | cut -d' ' -f1)" "$(sha512sum <"$f" | cut -d' ' -f1)")"
 [ "$rc" = 0 ] && [ "$out" = "$expected" ] || fail "values: exit $rc, got [$out] expected [$expected]"
 
+# A name that is not UTF-8 is read as itself, not as the file its replacement characters name.
+printf hello >"$dir/"$'\xff\xfe.bin'
+printf DIFFERENT >"$dir/��.bin"
+run "$dir/"$'\xff\xfe.bin'
+[ "$rc" = 0 ] && [ "$(head -n1 <<<"$out")" = "CRC32	$(tav_gzip_crc "$dir/"$'\xff\xfe.bin')" ] ||
+  fail "a name that is not UTF-8: exit $rc [$out]"
+
 # The trace: every window operation of the run, then the same values.
 run --trace "$f"
 [ "$rc" = 0 ] && [ "$(grep -c '^progress-step$' <<<"$out")" = 100 ] &&

@@ -51,8 +51,9 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
   }
   std::copy_n(path, kPathCapacity, state.selectedPath);
   std::copy_n(title, kTitleCapacity, state.fileTitle);
-  // Cutting the name would select some other file; say what the run would say of it.
-  if (choice == Choice::TooLong)
+  // Cut, or taken as shown, the name would select some other file; say what the run would
+  // say of it.
+  if (choice != Choice::Cancelled)
     ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
 }
 

@@ -27,8 +27,8 @@ void FileTitleOf(std::u16string_view path, char16_t* title, std::size_t capacity
 void ApplySelection(const AppState& state, UiOps& ui);
 
 // The browse button: the open-file dialog; on a choice, ApplySelection. Otherwise the
-// selection stays exactly as it was, and a name too long to hold gets the missing-file
-// warning, as the run would give for it.
+// selection stays exactly as it was, and a name too long to hold or shared by two files gets
+// the missing-file warning, as the run would give for it.
 void SelectFileByDialog(AppState& state, UiOps& ui);
 
 // A dropped file (the first of a drop): the path and its file title become the selection,

@@ -14,15 +14,9 @@ const char* ControlName(Control control) {
 }
 
 std::string ToUtf8(const char16_t* text) {
+  // Shown, not opened: a held byte of a file name prints as a replacement character.
   std::string out;
-  std::u16string_view view(text);
-  if (!Utf16ToUtf8(view, &out)) {
-    // Only file names can hold an unpaired surrogate; show it replaced rather than not at all.
-    std::u16string fixed(view);
-    for (char16_t& c : fixed)
-      if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-    Utf16ToUtf8(fixed, &out);
-  }
+  Utf16ToUtf8(ForDisplay(text), &out);
   return out;
 }
 

@@ -7,7 +7,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 #include "engine/text.h"
 #include "window/commands.h"
@@ -19,10 +23,41 @@ const QString kFileFilterName = QStringLiteral("모든 파일 (*.*)");
 
 namespace {
 
-QString FromText(const char16_t* text) { return QString::fromUtf16(text); }
+// As the user sees a text: a byte of a file name that is not UTF-8 shows as U+FFFD.
+QString FromText(const char16_t* text) {
+  const std::u16string shown = ForDisplay(text);
+  return QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size()));
+}
 
 std::u16string_view ViewOf(const QString& s) {
   return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
+// The dialog names files as Qt decodes them, each byte that is not UTF-8 shown as U+FFFD, so a
+// chosen path holding U+FFFD may stand for a name on disk that differs from its UTF-8. Each
+// such part is looked up among its folder's entries by their bytes: the one entry that shows
+// as that part is taken; two that show alike leave no way to tell which was meant (nullopt);
+// none, and the part is taken as typed.
+std::optional<std::u16string> OnDiskPath(const QString& chosen) {
+  if (!chosen.contains(QChar::ReplacementCharacter)) return std::u16string(ViewOf(chosen));
+  std::string bytes;
+  const QStringList parts = chosen.split(QLatin1Char('/'));
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    const QString& part = parts[i];
+    std::optional<std::string> found;
+    if (part.contains(QChar::ReplacementCharacter)) {
+      std::error_code error;
+      for (const auto& entry : std::filesystem::directory_iterator(bytes.empty() ? "/" : bytes, error)) {
+        const std::string name = entry.path().filename().native();
+        if (QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) != part) continue;
+        if (found) return std::nullopt;
+        found = name;
+      }
+    }
+    bytes += found ? *found : part.toStdString();
+    if (i + 1 < parts.size()) bytes += '/';
+  }
+  return Utf8ToUtf16(bytes);
 }
 
 }  // namespace
@@ -110,7 +145,7 @@ void QtUiOps::ShowMessage(const char16_t* text, const char16_t* caption, Message
 
 Choice QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* title,
                            std::size_t titleCapacity) {
-  const QString start = QString::fromUtf16(path, static_cast<qsizetype>(TextLength(path, pathCapacity)));
+  const QString start = FromText(std::u16string(TextView(path, pathCapacity)).c_str());
   QString chosen;
   if (FileChooserSeam::HasNext()) {
     chosen = FileChooserSeam::TakeNext(start);
@@ -121,11 +156,12 @@ Choice QtUiOps::ChooseFile(char16_t* path, std::size_t pathCapacity, char16_t* t
       chosen = dialog.selectedFiles().constFirst();
   }
   if (chosen.isEmpty()) return Choice::Cancelled;
-  const std::u16string_view full = ViewOf(chosen);
+  const std::optional<std::u16string> full = OnDiskPath(chosen);
+  if (!full) return Choice::Ambiguous;
   // Cut, the path would name some other file or folder.
-  if (full.size() >= pathCapacity) return Choice::TooLong;
-  CopyText(path, pathCapacity, full);
-  FileTitleOf(full, title, titleCapacity);
+  if (full->size() >= pathCapacity) return Choice::TooLong;
+  CopyText(path, pathCapacity, *full);
+  FileTitleOf(*full, title, titleCapacity);
   return Choice::Chosen;
 }
 

@@ -3,8 +3,12 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <fstream>
 #include <memory>
 
+#include <sys/stat.h>
+
+#include "engine/crc32.h"
 #include "engine/platform.h"
 #include "window/layout.h"
 #include "window/qt/main_window.h"
@@ -13,12 +17,34 @@
 namespace tav::qt {
 namespace {
 
+// A PNG of one colour, `width` x `height` 8-bit RGB pixels, written chunk by chunk: a picture
+// far larger decoded than on disk, without ever holding it decoded here.
+QByteArray SolidPng(int width, int height) {
+  const auto chunk = [](const char* type, const QByteArray& data) {
+    QByteArray body = QByteArray(type) + data, out;
+    QDataStream s(&out, QIODevice::WriteOnly);  // big-endian, as PNG is
+    s << quint32(data.size());
+    out += body;
+    QDataStream(&out, QIODevice::Append) << quint32(Crc32Bytewise(0, reinterpret_cast<const std::uint8_t*>(body.constData()), body.size()));
+    return out;
+  };
+  QByteArray header;
+  QDataStream(&header, QIODevice::WriteOnly) << quint32(width) << quint32(height) << quint8(8) << quint8(2)
+                                             << quint8(0) << quint8(0) << quint8(0);
+  const QByteArray rows(qsizetype(height) * (1 + 3 * qsizetype(width)), '\0');
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+         chunk("IDAT", qCompress(rows, 9).mid(4)) + chunk("IEND", {});
+}
+
 // A window in a scratch current folder (where bg.png is looked for), its boxes caught.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     QDir::setCurrent(scratch_.path());
-    MessageSeam::SetHook([this](const QString& caption, const QString&, MessageIcon) { captions_ << caption; });
+    MessageSeam::SetHook([this](const QString& caption, const QString& text, MessageIcon) {
+      captions_ << caption;
+      texts_ << text;
+    });
   }
   void TearDown() override {
     window_.reset();
@@ -42,7 +68,7 @@ class WindowTest : public ::testing::Test {
 
   QTemporaryDir scratch_;
   std::unique_ptr<MainWindow> window_;
-  QStringList captions_;
+  QStringList captions_, texts_;
 };
 
 // Every control where the shared table puts it, with its text, enabled and read-only states
@@ -66,37 +92,63 @@ TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
   }
   auto* bar = Find<QProgressBar>("progressBar");
   EXPECT_EQ(QList({bar->minimum(), bar->maximum(), bar->value(), int(bar->isTextVisible())}), QList({0, 100, 0, 0}));
-  // bg.png scaled to 1280 by 720 whatever its size; missing or unreadable, the window is white.
-  const std::pair<QPoint, QRgb> probes[] = {{{5, 350}, qRgb(255, 0, 0)}, {{1265, 350}, qRgb(0, 255, 0)},
+  // bg.png scaled to 1280 by 720 whatever its size, once, when loaded. Missing, unreadable, a
+  // FIFO (which must not keep the window from opening), or decoding to more than the bound: the
+  // window is white. The probes lie where no control covers the picture.
+  const std::pair<QPoint, QRgb> probes[] = {{{5, 100}, qRgb(255, 0, 0)}, {{1265, 100}, qRgb(0, 255, 0)},
                                             {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgb(255, 255, 0)}};
-  QImage quadrants(2, 2, QImage::Format_RGB32);  // each pixel scales to one quadrant
-  for (const auto& [at, colour] : probes) quadrants.setPixel(at.x() / 640, at.y() / 360, colour);
-  for (const char* picture : {"none", "unreadable", "quadrants"}) {
+  QImage quadrants(64, 36, QImage::Format_RGB32);  // each colour fills one quadrant
+  for (const auto& [at, colour] : probes) {
+    const QRect quadrant(at.x() < 640 ? 0 : 32, at.y() < 360 ? 0 : 18, 32, 18);
+    for (int y = quadrant.top(); y <= quadrant.bottom(); ++y)
+      for (int x = quadrant.left(); x <= quadrant.right(); ++x) quadrants.setPixel(x, y, colour);
+  }
+  // A picture just over the bound once decoded (4 bytes a pixel), a few kilobytes on disk.
+  const int overWidth = int(kMaxBackgroundBytes / 4 / 4096) + 1;
+  for (const char* picture : {"none", "unreadable", "fifo", "over the bound", "quadrants"}) {
+    SCOPED_TRACE(picture);
     QFile::remove("bg.png");
     if (picture[0] == 'u') WriteFile("bg.png", "\x89PNG not really");
+    if (picture[0] == 'f') {
+      ASSERT_EQ(::mkfifo("bg.png", 0600), 0);
+    }
+    if (picture[0] == 'o') WriteFile("bg.png", SolidPng(overWidth, 4096));
     if (picture[0] == 'q') quadrants.save("bg.png");
     const QImage shot = Open().grab().toImage();
     for (const auto& [at, colour] : probes)
-      EXPECT_EQ(shot.pixel(at), picture[0] == 'q' ? colour : qRgb(255, 255, 255)) << picture;
+      EXPECT_EQ(shot.pixel(at), picture[0] == 'q' ? colour : qRgb(255, 255, 255));
+    EXPECT_EQ(window_->Background().size(), picture[0] == 'q' ? QSize(1280, 720) : QSize(0, 0));
   }
 }
 
 // A walk through what the window itself handles. Three files dropped at once: the first is
 // taken wherever they land, even on the editable compare box offered the names as text too
-// (file managers do); text alone names no file. A chosen path of 260 units would have to be
-// cut to some other name: refused with the run's warning, the previous choice kept. A display
-// shows its value as soon as it is set, while a run's click still goes on (no event loop runs
-// until it ends). A copy reaches the system clipboard. Message boxes as the user sees them.
+// (file managers do); text alone names no file. A path of 260 units, dropped or chosen, would
+// have to be cut to some other name (here one that exists): refused with the run's warning,
+// the previous choice kept; 259 units are taken. A name that is not UTF-8 is the file read,
+// dropped or chosen, and shows with U+FFFD; the dialog shows it like the file that its shown
+// name spells, so choosing that name is refused while both exist. A display shows its value as
+// soon as it is set, while a run's click still goes on (no event loop runs until it ends). A
+// copy reaches the system clipboard. Message boxes as the user sees them.
 TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   Open();
-  const auto drop = [&](QPoint at, const QStringList& paths) {
+  const auto dropUrls = [&](QPoint at, const QList<QUrl>& urls) {
     QMimeData mime;
-    for (const QString& p : paths) mime.setUrls(mime.urls() << QUrl::fromLocalFile(p));
+    mime.setUrls(urls);
     mime.setText("/etc/hostname");
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &enter);
     QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &dropped);
+  };
+  const auto drop = [&](QPoint at, const QStringList& paths) {
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    dropUrls(at, urls);
+  };
+  const auto choose = [&](const QString& path) {
+    FileChooserSeam::SetNextFileName(path);
+    Click("browseButton");
   };
   drop({640, 600}, {});
   EXPECT_FALSE(Find<QPushButton>("runButton")->isEnabled());
@@ -107,14 +159,34 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     EXPECT_EQ(Find("pathDisplay")->text(), files.first());
     EXPECT_EQ(Find("compareInput")->text(), "");
   }
-  for (int length : {259, 260}) {
-    for (const QString& chosen : {files.first(), "/tmp/" + QString(length - 5, u'a')}) {
-      FileChooserSeam::SetNextFileName(chosen);
-      Click("browseButton");
+  const QString other = WriteFile(QString(258 - scratch_.path().size(), u'a'), "other");
+  for (const bool dropped : {true, false}) {
+    SCOPED_TRACE(dropped ? "dropped" : "chosen");
+    for (const QString& path : {other + "b", other}) {
+      dropped ? drop({640, 600}, {path}) : choose(path);
+      EXPECT_EQ(Find("pathDisplay")->text(), path == other ? other : files.first());
     }
-    EXPECT_EQ(Find("pathDisplay")->text().size(), length < 260 ? length : files.first().size());
+    drop({640, 600}, {files.first()});
   }
-  EXPECT_EQ(captions_, QStringList{"경고"});
+  EXPECT_EQ(captions_, QStringList({"경고", "경고"}));
+  const QByteArray raw = QFile::encodeName(scratch_.path()) + "/\xff\xfe.bin";
+  std::ofstream(raw.constData()) << "hello";
+  const QString lookalike = WriteFile("\uFFFD\uFFFD.bin", "DIFFERENT");
+  dropUrls({640, 600}, {QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
+  EXPECT_EQ(Find("pathDisplay")->text(), lookalike);
+  choose(lookalike);  // the dialog's name for both files
+  EXPECT_EQ(captions_.size(), 3);
+  Click("runButton");
+  EXPECT_EQ(Find("crc32Display")->text(), "3610a686");  // of "hello", as gzip gives it
+  Find("compareInput")->setText("3610a686");
+  Click("compareButton");
+  EXPECT_EQ(texts_.last(), "\uFFFD\uFFFD.bin 파일에 CRC32해시 값 3610a686 와 일치합니다");
+  QFile::remove(lookalike);
+  drop({640, 600}, {files.first()});
+  Click("runButton");  // a value of another file in the display
+  choose(lookalike);
+  Click("runButton");
+  EXPECT_EQ(Find("crc32Display")->text(), "3610a686");
   struct Paints : QObject {
     bool eventFilter(QObject*, QEvent* e) override {
       count += e->type() == QEvent::Paint;
@@ -146,6 +218,42 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     });
     window_->Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
     EXPECT_NE(seen, nullptr);
+  }
+}
+
+// The compare box compares what it shows. A paste through the real clipboard keeps the pasted
+// text up to its first line break, as copied from a terminal, and a text with a NUL ends
+// there, as the native edit takes them; what followed the cursor stays. The box holds 255
+// units: that much against a display showing the same matches, one unit more matches nothing.
+TEST_F(WindowTest, CompareBoxComparesWhatItShows) {
+  Open();
+  QtUiOps& ui = window_->Ui();
+  ui.SetText(Control::ResultCrc32, u"352441c2");
+  ui.SetText(Control::ResultSha512, std::u16string(255, u'a').c_str());
+  ui.Enable(Control::CompareButton, true);
+  struct Case {
+    const char* what;
+    QString pasted, before;  // pasted at the end of `before`, less its last `after` units
+    int after;
+    QString shown;
+    bool match;
+  };
+  const Case cases[] = {
+      {"a trailing line break", "352441c2\r\n", "", 0, "352441c2", true},
+      {"a NUL inside", QString::fromUtf16(u"352441c2\0NOT-THE-VALUE", 22), "", 0, "352441c2", true},
+      {"a break inside, between typed text", "41\nXX", "3524c2", 2, "352441c2", true},
+      {"255 units", QString(255, u'a'), "", 0, QString(255, u'a'), true},
+      {"256 units", QString(256, u'a'), "", 0, QString(256, u'a'), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto* box = Find("compareInput");
+    box->setText(c.before);
+    box->setCursorPosition(int(c.before.size()) - c.after);
+    QGuiApplication::clipboard()->setText(c.pasted);
+    QTest::keySequence(box, QKeySequence::Paste);
+    EXPECT_EQ(box->text(), c.shown);
+    Click("compareButton");
+    EXPECT_EQ(captions_.last(), c.match ? "일치하는 해시 값이 있습니다" : "일치하는 해시값이 없습니다");
   }
 }
 

@@ -1,8 +1,10 @@
 // The main window's controls, painting and drops; every click goes to the shared command router.
 #include "window/qt/main_window.h"
 
+#include <QBuffer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -10,8 +12,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
-#include <string_view>
+#include <QValidator>
+#include <string>
 
+#include "engine/text.h"
 #include "window/commands.h"
 #include "window/layout.h"
 
@@ -19,12 +23,63 @@ namespace tav::qt {
 
 namespace {
 
-// The first dropped entry that is a local file, as the file system names it; empty if none.
-QString FirstDroppedFile(const QMimeData* data) {
+// The first dropped entry that is a local file, as the file system names it: the URL's own
+// bytes, so a name that is not UTF-8 still names that file (its stray bytes held as
+// U+DC80..U+DCFF); empty if none.
+std::u16string FirstDroppedFile(const QMimeData* data) {
   if (!data || !data->hasUrls()) return {};
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) return url.toLocalFile();
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return Utf8ToUtf16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  }
   return {};
+}
+
+// A single-line box as the native edit control takes a paste: up to the pasted text's first
+// line break, and a text handed over with a NUL in it ends there. What the box then shows is
+// exactly what a command reads from it. Typing cannot insert these characters; a paste (or a
+// drop of text) is what brings them, ending at the cursor.
+class SingleLine final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& text, int& cursor) const override {
+    static const QRegularExpression kBreak(QStringLiteral("[\\r\\n\\x{0}]"));
+    const qsizetype cut = text.indexOf(kBreak);
+    if (cut < 0) return Acceptable;
+    // The box held no break before, so the first one is the inserted text's: drop from it
+    // to the end of the insertion, keep what followed the cursor.
+    const qsizetype end = std::max<qsizetype>(cursor, cut);
+    text = text.left(cut) + text.mid(end).remove(kBreak);
+    cursor = static_cast<int>(cut);
+    return Acceptable;
+  }
+};
+
+// The picture, from a regular file only (opened without blocking, as the checksum passes
+// open files, so a FIFO named bg.png cannot keep the window from opening), never larger once
+// decoded than the bound, scaled once to the 1280 x 720 it is drawn at. Null when any of that
+// fails: the window then paints white.
+QImage LoadBackground(ChecksumPlatform& platform) {
+  std::u16string name(kBackgroundFile, kBackgroundFile + std::char_traits<char>::length(kBackgroundFile));
+  const Stream stream = platform.OpenStream(name.c_str());
+  if (!stream) return {};
+  QByteArray bytes;
+  char chunk[65536];
+  while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream.get())) {
+    bytes.append(chunk, static_cast<qsizetype>(got));
+    if (static_cast<std::uint64_t>(bytes.size()) > kMaxBackgroundBytes) return {};
+  }
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();  // from the header, before anything is decoded
+  if (!size.isValid() ||
+      std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height() > kMaxBackgroundBytes)
+    return {};
+  reader.setAllocationLimit(static_cast<int>(kMaxBackgroundBytes >> 20));
+  const QImage picture = reader.read();
+  if (picture.isNull()) return {};
+  return picture.scaled(kWindowWidth, kWindowHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 }  // namespace
@@ -39,8 +94,7 @@ MainWindow::MainWindow(ChecksumPlatform& platform, QWidget* parent)
   // window manager at all, the client area is the full size.
   setFixedSize(kWindowWidth, kWindowHeight);
   setAcceptDrops(true);
-  // A missing or unreadable picture leaves a null image: the window paints white.
-  background_.load(QString::fromLatin1(kBackgroundFile));
+  background_ = LoadBackground(platform_);
   CreateControls();
 }
 
@@ -64,6 +118,7 @@ void MainWindow::CreateControls() {
         edit->setCursorPosition(0);
         // Clicks may focus and type, but Tab does not walk through the controls.
         edit->setFocusPolicy(Qt::ClickFocus);
+        if (!edit->isReadOnly()) edit->setValidator(new SingleLine(edit));
         w = edit;
         break;
       }
@@ -104,26 +159,23 @@ void MainWindow::FitOuterSize() {
 void MainWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  // Always scaled to the full outer size; what falls outside the client area is not seen.
-  if (!background_.isNull())
-    painter.drawImage(QRect(0, 0, kWindowWidth, kWindowHeight), background_);
+  // Scaled to the full outer size when loaded; what falls outside the client area is not seen.
+  if (!background_.isNull()) painter.drawImage(0, 0, background_);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (!FirstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!FirstDroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-  if (!FirstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!FirstDroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-  const QString path = FirstDroppedFile(event->mimeData());
-  if (path.isEmpty()) return;
+  const std::u16string path = FirstDroppedFile(event->mimeData());
+  if (path.empty()) return;
   event->acceptProposedAction();
-  AcceptDroppedPath(state_, ui_,
-                    std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
-                                        static_cast<std::size_t>(path.size())));
+  AcceptDroppedPath(state_, ui_, path);
   activateWindow();
   raise();
 }

@@ -12,8 +12,8 @@ namespace tav::qt {
 
 class MainWindow final : public QWidget {
  public:
-  // Builds the controls and loads "bg.png" from the current directory. Runs read files
-  // through `platform`, which must outlive the window.
+  // Builds the controls and loads "bg.png" from the current directory. The picture and the
+  // runs' files are read through `platform`, which must outlive the window.
   explicit MainWindow(ChecksumPlatform& platform, QWidget* parent = nullptr);
 
   // Shrinks the client area so that the outer frame, as the window manager reports it, is
@@ -22,6 +22,8 @@ class MainWindow final : public QWidget {
 
   AppState& State() { return state_; }
   QtUiOps& Ui() { return ui_; }
+  // The background as painted: bg.png scaled to 1280 x 720, or null (white).
+  const QImage& Background() const { return background_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
