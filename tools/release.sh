@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Makes a release in dist/: the source archive of HEAD, the packages built from it, SHA256SUMS.
+#
+# Usage: bash tools/release.sh
+#
+# Only a committed tree is released: with uncommitted changes (or files git does not know) it
+# stops and names them. `git archive` of HEAD is the source archive; it is unpacked in a scratch
+# folder and every package is built from that unpacked tree, so the binaries come from exactly
+# the source that ships beside them. SOURCE_DATE_EPOCH is the commit's time, so the same commit
+# gives the same bytes in any folder, at any time, under any umask, time zone or locale (the
+# deb and win64 presets add cmake/reproducible.cmake; tools/test-release.sh checks all this).
+# dist/ is replaced whole. TAV_RELEASE_KEEP=1 keeps the scratch folder and prints where it is.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+# The Linux build's packages, dpkg-shlibdeps for the .deb's dependencies (dpkg-dev, file), the
+# mingw-w64 cross compiler, NSIS for the installer.
+TAV_RELEASE_PACKAGES=("${TAV_BUILD_PACKAGES[@]}" git dpkg-dev file g++-mingw-w64-x86-64-posix
+                      nsis)
+tav_need "${TAV_RELEASE_PACKAGES[@]}"
+
+cd "$root"
+changes="$(git status --porcelain --untracked-files=normal)"
+if [ -n "$changes" ]; then
+  echo "release: the work tree has uncommitted changes. A release is built from the committed" >&2
+  echo "tree only, so commit (or stash, or remove) these first:" >&2
+  sed 's/^/  /' <<<"$changes" >&2
+  exit 1
+fi
+
+commit="$(git rev-parse HEAD)"
+SOURCE_DATE_EPOCH="$(git log -1 --format=%ct "$commit")"
+export SOURCE_DATE_EPOCH
+# The version as packaging/CMakeLists.txt makes it from project(): 2.0 is 2.0.0. CPack's own
+# file names are checked against it below, so the two cannot drift apart unnoticed.
+version="$(git show "$commit:CMakeLists.txt" |
+  sed -n 's/^project(Tavrinel VERSION \([0-9][0-9.]*\).*/\1/p')"
+[[ "$version" =~ ^[0-9]+\.[0-9]+$ ]] && version="$version.0"
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] ||
+  { echo "release: no version found in project() of CMakeLists.txt" >&2; exit 1; }
+name="tavrinel-$version"
+
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/tavrinel-release.XXXXXX")"
+if [ "${TAV_RELEASE_KEEP:-}" = 1 ]; then
+  echo "release: the scratch folder stays: $scratch"
+else
+  tav_at_exit "rm -rf '$scratch'"
+fi
+staged="$scratch/dist"
+mkdir "$staged"
+
+echo "Releasing $name from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) with:"
+tool_version() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "not installed"; }
+for p in g++-12 qt6-base-dev libssl-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+         mingw-w64-x86-64-dev nsis cmake dpkg-dev; do
+  printf '  %-28s %s\n' "$p" "$(tool_version "$p")"
+done
+
+# Prints a step's log only when it fails: the builds are long and their output is noise.
+logged() {  # name command...
+  local log="$scratch/$1.log"; shift
+  if ! "$@" >"$log" 2>&1; then
+    echo "release: failed: $*" >&2
+    tail -n 60 "$log" >&2
+    exit 1
+  fi
+}
+# Copies one artifact into the release, failing clearly when the build did not make it.
+take() {  # path
+  [ -f "$1" ] || { echo "release: expected $1, which the build did not make" >&2; exit 1; }
+  cp "$1" "$staged/"
+  echo "  $(basename "$1")"
+}
+
+# The committed tree as it is, whatever this clone's settings: no line-end conversion, and
+# git's own mode bits rather than the user's. git archive stamps every entry with the commit's
+# time and compresses without a name or time in the gzip header.
+source_archive() {
+  echo "== Source archive =="
+  git -c core.autocrlf=false -c tar.umask=0022 archive --format=tar.gz --prefix="$name/" \
+    -o "$scratch/$name.tar.gz" "$commit"
+  tar -xzf "$scratch/$name.tar.gz" -C "$scratch" --no-same-owner
+  take "$scratch/$name.tar.gz"
+}
+src="$scratch/$name"
+
+# A Debian package from a configure preset: deb (amd64) today; another architecture is a
+# preset of its own (cross toolchain) and one more line at the end.
+debian_package() {  # preset architecture
+  echo "== Debian package ($2) =="
+  local out="$scratch/out-$1"
+  (cd "$src" &&
+    logged "$1-configure" cmake --preset "$1" &&
+    logged "$1-build" cmake --build --preset "$1" &&
+    logged "$1-package" cpack --preset "$1" -B "$out")
+  take "$out/tavrinel_${version}_$2.deb"
+}
+
+# The Windows zip and installer, from one build with the win64 preset.
+windows_packages() {
+  echo "== Windows zip and installer =="
+  local out="$scratch/out-win64"
+  (cd "$src" &&
+    logged win64-configure cmake --preset win64 &&
+    logged win64-build cmake --build --preset win64 &&
+    logged win64-package cpack --preset win64 -B "$out" &&
+    logged win64-installer cmake --build --preset win64-installer)
+  take "$out/$name-win64.zip"
+  take "$src/build/win64/$name-win64-setup.exe"
+}
+
+source_archive
+debian_package deb amd64
+windows_packages
+
+# coreutils' format, names in a fixed order: `sha256sum -c SHA256SUMS` inside dist/.
+(cd "$staged" && LC_ALL=C ls | grep -v '^SHA256SUMS$' | LC_ALL=C sort |
+  xargs -d '\n' sha256sum -- >SHA256SUMS)
+rm -rf "$root/dist"
+mv "$staged" "$root/dist"
+echo "== dist/SHA256SUMS =="
+cat "$root/dist/SHA256SUMS"
