@@ -14,9 +14,10 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # The Linux build's packages, dpkg-shlibdeps for the .deb's dependencies (dpkg-dev, file), the
-# mingw-w64 cross compiler, NSIS for the installer.
+# mingw-w64 cross compiler, NSIS for the installer, Debian's strip-nondeterminism for what CPack
+# leaves to chance in its archives.
 TAV_RELEASE_PACKAGES=("${TAV_BUILD_PACKAGES[@]}" git dpkg-dev file g++-mingw-w64-x86-64-posix
-                      nsis)
+                      nsis strip-nondeterminism)
 tav_need "${TAV_RELEASE_PACKAGES[@]}"
 
 cd "$root"
@@ -50,7 +51,11 @@ staged="$scratch/dist"
 mkdir "$staged"
 
 echo "Releasing $name from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) with:"
-tool_version() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "not installed"; }
+# This machine's own architecture: another one's libraries may be installed beside it.
+tool_version() {
+  { dpkg-query -W -f='${Version}\n' "$1:$(dpkg --print-architecture)" 2>/dev/null ||
+    dpkg-query -W -f='${Version}\n' "$1" 2>/dev/null || echo "not installed"; } | head -n1
+}
 for p in g++-12 qt6-base-dev libssl-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev nsis cmake dpkg-dev; do
   printf '  %-28s %s\n' "$p" "$(tool_version "$p")"
@@ -65,9 +70,13 @@ logged() {  # name command...
     exit 1
   fi
 }
-# Copies one artifact into the release, failing clearly when the build did not make it.
-take() {  # path
+# Fails clearly when the build did not make an artifact (a version CPack spells otherwise).
+made() {  # path
   [ -f "$1" ] || { echo "release: expected $1, which the build did not make" >&2; exit 1; }
+}
+# Copies one artifact into the release.
+take() {  # path
+  made "$1"
   cp "$1" "$staged/"
   echo "  $(basename "$1")"
 }
@@ -93,7 +102,13 @@ debian_package() {  # preset architecture
     logged "$1-configure" cmake --preset "$1" &&
     logged "$1-build" cmake --build --preset "$1" &&
     logged "$1-package" cpack --preset "$1" -B "$out")
-  take "$out/tavrinel_${version}_$2.deb"
+  # CPack writes the .deb's three ar members with the packer's umask (their times it takes
+  # from SOURCE_DATE_EPOCH, like everything inside); strip-nondeterminism leaves .a files alone
+  # by default (a .deb is one), hence its ar normalizer named.
+  local deb="$out/tavrinel_${version}_$2.deb"
+  made "$deb"
+  logged "$1-normalize" strip-nondeterminism --normalizers=+ar -t ar "$deb"
+  take "$deb"
 }
 
 # The Windows zip and installer, from one build with the win64 preset.
@@ -105,6 +120,10 @@ windows_packages() {
     logged win64-build cmake --build --preset win64 &&
     logged win64-package cpack --preset win64 -B "$out" &&
     logged win64-installer cmake --build --preset win64-installer)
+  made "$out/$name-win64.zip"
+  # libarchive writes each member's MS-DOS time in the local time zone (its Unix time is
+  # SOURCE_DATE_EPOCH): strip-nondeterminism writes them in UTC, in name order, mode 644/755.
+  logged win64-normalize strip-nondeterminism -t zip "$out/$name-win64.zip"
   take "$out/$name-win64.zip"
   take "$src/build/win64/$name-win64-setup.exe"
 }
