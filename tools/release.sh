@@ -102,12 +102,12 @@ debian_package() {  # preset architecture
     logged "$1-configure" cmake --preset "$1" &&
     logged "$1-build" cmake --build --preset "$1" &&
     logged "$1-package" cpack --preset "$1" -B "$out")
-  # CPack writes the .deb's three ar members with the packer's umask (their times it takes
-  # from SOURCE_DATE_EPOCH, like everything inside); strip-nondeterminism leaves .a files alone
-  # by default (a .deb is one), hence its ar normalizer named.
+  # CPack writes the .deb's three ar members with the packer's umask (their times, like all
+  # inside, are SOURCE_DATE_EPOCH). strip-nondeterminism's ar normalizer, off unless named (it is
+  # meant for .a files), makes them 644 and keeps that time.
   local deb="$out/tavrinel_${version}_$2.deb"
   made "$deb"
-  logged "$1-normalize" strip-nondeterminism --normalizers=+ar -t ar "$deb"
+  logged "$1-normalize" strip-nondeterminism --normalizers=+ar -t ar -T "$SOURCE_DATE_EPOCH" "$deb"
   take "$deb"
 }
 
@@ -122,8 +122,9 @@ windows_packages() {
     logged win64-installer cmake --build --preset win64-installer)
   made "$out/$name-win64.zip"
   # libarchive writes each member's MS-DOS time in the local time zone (its Unix time is
-  # SOURCE_DATE_EPOCH): strip-nondeterminism writes them in UTC, in name order, mode 644/755.
-  logged win64-normalize strip-nondeterminism -t zip "$out/$name-win64.zip"
+  # SOURCE_DATE_EPOCH): strip-nondeterminism writes that time in UTC, members in name order,
+  # modes 644 or 755.
+  logged win64-normalize strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "$out/$name-win64.zip"
   take "$out/$name-win64.zip"
   take "$src/build/win64/$name-win64-setup.exe"
 }
