@@ -14,6 +14,8 @@
 # repository needed: the archive is used as it is, its entries' time is the commit's.
 # dist/ is replaced whole. TAV_RELEASE_KEEP=1 keeps the scratch folder and prints where it is.
 set -euo pipefail
+# A step that fails without a word of its own still says where.
+trap 'echo "release: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 from_archive=""
@@ -65,7 +67,7 @@ else
   # git archive names the commit in the archive's header and stamps every entry with its time.
   gzip -dc "$from_archive" >"$scratch/source.tar"
   commit="$(git get-tar-commit-id <"$scratch/source.tar")" || commit="an unknown commit"
-  first="$(tar -tvf "$scratch/source.tar" --full-time --utc | head -n1)"
+  first="$(tar -tvf "$scratch/source.tar" --full-time --utc | sed -n 1p)"  # all read: no SIGPIPE
   rm "$scratch/source.tar"
   name="$(awk '{print $6}' <<<"$first")"
   name="${name%/}"
@@ -80,7 +82,7 @@ echo "Releasing $name from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) with:"
 # This machine's own architecture: another one's libraries may be installed beside it.
 tool_version() {
   { dpkg-query -W -f='${Version}\n' "$1:$(dpkg --print-architecture)" 2>/dev/null ||
-    dpkg-query -W -f='${Version}\n' "$1" 2>/dev/null || echo "not installed"; } | head -n1
+    dpkg-query -W -f='${Version}\n' "$1" 2>/dev/null || echo "not installed"; } | sed -n 1p
 }
 for p in g++-12 qt6-base-dev libssl-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev nsis cmake dpkg-dev git gzip strip-nondeterminism; do
