@@ -118,7 +118,7 @@ same_dists() {  # dist folder, another
     [ "$f" = SHA256SUMS ] && continue
     if command -v diffoscope >/dev/null; then
       timeout 600 diffoscope --text - --no-progress "$dist_one/$f" "$dist_two/$f" 2>&1 |
-        head -n 80 | sed 's/^/    /' || true
+        sed -n "1,80s/^/    /p" || true
     fi
   done
   [ "$differ" = 0 ]
@@ -194,9 +194,27 @@ user_files() {  # every file of the user's profile, but the temporary ones
 }
 user_files >"$work/files-before"
 
-w "$setup" /S >"$work/setup.log" 2>&1 || true
+# Runs an action and waits for its visible effect, up to `tries` times: on a slow or busy
+# machine Wine may lose a start. Each miss is reported.
+attempt() {  # tries seconds action effect
+  local tries="$1" seconds="$2" action="$3" effect="$4" i
+  for ((i = 1; i <= tries; i++)); do
+    "$action" && wait_for "$seconds" "$effect" && return 0
+    echo "  try $i of $tries: $action did not lead to $effect within $seconds s"
+  done
+  return 1
+}
+wid=""
+find_window() {  # title prefix
+  wid="$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | sed -n 1p)"
+  [ -n "$wid" ]
+}
+window_gone() { ! find_window "$1"; }
+
+# The silent install; the command may end before its effects are all visible.
+install_silently() { w "$setup" /S >>"$work/setup.log" 2>&1 || true; }
 installed() { [ -f "$instdir/uninstall.exe" ] && [ -f "$shortcut" ] && entry_exists; }
-if ! wait_for 60 installed; then
+if ! attempt 2 60 install_silently installed; then
   check "the silent install makes the files, the shortcut and the uninstall entry" false
   cat "$work/setup.log"
   ls -la "$instdir" 2>&1 || true
@@ -205,14 +223,14 @@ fi
 for f in tavrinel.exe bg.png README.txt LICENSE.txt; do
   check "installed $f, the zip's own bytes" cmp "$zipped/$f" "$instdir/$f"
 done
-(cd "$instdir" && LC_ALL=C ls) >"$work/installed"
+(cd "$instdir" 2>/dev/null && LC_ALL=C ls) >"$work/installed" || true
 printf '%s\n' LICENSE.txt README.txt bg.png tavrinel.exe uninstall.exe >"$work/install-expected"
 check "the install folder holds the zip's files and the uninstaller, nothing more" \
   diff -u "$work/install-expected" "$work/installed"
 
 # The shortcut: lnkinfo reads the Shell Link's own fields.
 lnkinfo "$shortcut" >"$work/lnk" 2>&1 || true
-lnk_field() { tr -d '\r' <"$work/lnk" | sed -n "s/^[[:space:]]*$1[[:space:]]*: //p" | head -n1; }
+lnk_field() { tr -d '\r' <"$work/lnk" | sed -n "s/^[[:space:]]*$1[[:space:]]*: //p" | sed -n 1p; }
 working="$(lnk_field 'Working directory')"
 target="$(lnk_field 'Local path')"
 check "the shortcut starts $instdir_win\\tavrinel.exe (got $target)" \
@@ -224,8 +242,8 @@ check "the entry is named Tavrinel" test "$(reg_value DisplayName)" = Tavrinel
 check "the entry has the version $version" test "$(reg_value DisplayVersion)" = "$version"
 check "the entry has the publisher" test "$(reg_value Publisher)" = "Tavrinel developers"
 check "the entry has the install location" test "$(reg_value InstallLocation)" = "$instdir_win"
-size_kib=$(( $(cat "$instdir"/* | wc -c) / 1024 ))
-estimated=$(( $(reg_value EstimatedSize) ))
+size_kib=$(( $(cat "$instdir"/* 2>/dev/null | wc -c) / 1024 ))
+estimated=$(( $(reg_value EstimatedSize) + 0 ))
 near_size() { [ "$estimated" -ge $((size_kib - 8)) ] && [ "$estimated" -le $((size_kib + 8)) ]; }
 check "the entry's size is the files' ($estimated KiB, files $size_kib KiB)" near_size
 quiet="$(reg_value QuietUninstallString)"
@@ -233,44 +251,54 @@ check "the entry has a quiet uninstall command (got $quiet)" \
   test "$quiet" = "\"$instdir_win\\uninstall.exe\" /S"
 
 # Started as the shortcut starts it: from its working folder.
-wid=""
-find_window() {  # title prefix
-  wid="$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -n1)"
-  [ -n "$wid" ]
+working_unix="$(unix_path "${working:-C:\\}")"
+program=""
+start_program() {
+  [ -z "$program" ] || { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; } || true
+  (cd "$working_unix" && exec "$wine" tavrinel.exe) >>"$work/program.log" 2>&1 &
+  program=$!
+  tav_at_exit "kill $program 2>/dev/null; wait $program 2>/dev/null; true"
 }
 program_window() { find_window 'Tavrinel Ver '; }
-working_unix="$(unix_path "$working")"
-(cd "$working_unix" && exec "$wine" tavrinel.exe) >"$work/program.log" 2>&1 &
-program=$!
-tav_at_exit "kill $program 2>/dev/null; wait $program 2>/dev/null; true"
-if wait_for 60 program_window; then
+if attempt 2 60 start_program program_window; then
   check "the installed program shows its window: $(xdotool getwindowname "$wid")" true
 else
   check "the installed program shows its window" false
-  cat "$work/program.log"
+  echo "  the program's output:"
+  sed 's/^/    /' "$work/program.log"
   show_state program
 fi
 kill "$program" 2>/dev/null || true
 wait "$program" 2>/dev/null || true
-program_gone() { ! program_window; }
-window_gone() { ! find_window "$1"; }
-wait_for 30 program_gone || { echo "the program's window stayed"; show_state program-end; }
+# The uninstaller cannot remove a program still running.
+wait_for 30 window_gone 'Tavrinel Ver ' ||
+  { echo "the program's window stayed"; show_state program-end; }
 
 # The installer speaks the user's language: Korean under a Korean locale, English otherwise.
+setup_pid=""
+setup_environment=()
+start_setup() {
+  [ -z "$setup_pid" ] || { kill "$setup_pid" 2>/dev/null; wait "$setup_pid" 2>/dev/null; } || true
+  (exec env "${setup_environment[@]}" "$wine" "$setup") >>"$work/setup-ui.log" 2>&1 &
+  setup_pid=$!
+  tav_at_exit "kill $setup_pid 2>/dev/null; wait $setup_pid 2>/dev/null; true"
+}
 installer_title() {  # title prefix, environment...
-  local title="$1" pid
+  local title="$1"
   shift
-  (exec env "$@" "$wine" "$setup") >"$work/setup-ui.log" 2>&1 &
-  pid=$!
-  if wait_for 60 find_window "$title"; then
+  setup_environment=("$@")
+  setup_title() { find_window "$title"; }
+  if attempt 2 60 start_setup setup_title; then
     check "the installer's window is \"$(xdotool getwindowname "$wid")\"" true
   else
     check "the installer's window begins \"$title\"" false
-    cat "$work/setup-ui.log"
-    show_state "installer-$title"
+    echo "  the installer's output:"
+    sed 's/^/    /' "$work/setup-ui.log"
+    show_state "installer-${1#*=}"
   fi
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  kill "$setup_pid" 2>/dev/null || true
+  wait "$setup_pid" 2>/dev/null || true
+  setup_pid=""
   wait_for 30 window_gone "$title" || true
 }
 installer_title "Tavrinel $version 설치" "${korean[@]}"
@@ -279,10 +307,16 @@ installer_title "Tavrinel $version Setup" LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The quiet uninstall as the Apps list runs it. The uninstaller copies itself to the temporary
 # folder, starts that copy and ends at once: the removal is waited for, not the command.
 uninstaller="$(sed -n 's/^"\(.*\)" \/S$/\1/p' <<<"$quiet")"
-w "$uninstaller" /S >"$work/uninstall.log" 2>&1 || true
+uninstaller="${uninstaller:-$instdir_win\\uninstall.exe}"
+uninstall_silently() {
+  [ -f "$instdir/uninstall.exe" ] || return 0  # gone already: no second try
+  w "$uninstaller" /S >>"$work/uninstall.log" 2>&1 || true
+}
 removed() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && ! entry_exists; }
-if ! wait_for 60 removed; then
+if ! attempt 2 60 uninstall_silently removed; then
   cat "$work/uninstall.log"
+  echo "  left in $instdir:"
+  ls -la "$instdir" 2>&1 | sed 's/^/    /'
   show_state uninstall
 fi
 timeout 60 "$wineserver" -w || true
