@@ -309,7 +309,7 @@ installer_title "Tavrinel $version Setup" LANG=C.UTF-8 LC_ALL=C.UTF-8
 uninstaller="$(sed -n 's/^"\(.*\)" \/S$/\1/p' <<<"$quiet")"
 uninstaller="${uninstaller:-$instdir_win\\uninstall.exe}"
 uninstall_silently() {
-  [ -f "$instdir/uninstall.exe" ] || return 0  # gone already: no second try
+  [ -f "$instdir/uninstall.exe" ] || return 1  # gone already: nothing to try again
   w "$uninstaller" /S >>"$work/uninstall.log" 2>&1 || true
 }
 removed() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && ! entry_exists; }
