@@ -82,7 +82,10 @@ release one "$one" 022 TZ=UTC TMPDIR="$work/tmp-one"
 second_start=$(date +%s)
 release two "$two" 077 TZ=NPT-5:45 "${korean[@]}" TMPDIR="$work/tmp two/더 깊이"
 echo "the second release started $((second_start - first_start)) s after the first"
-sed -n '/^== dist\/SHA256SUMS ==$/,$p' "$work/release-one.log"
+for n in one two; do
+  echo "release $n's SHA256SUMS:"
+  sed -n '/^== dist\/SHA256SUMS ==$/,$s/^[0-9a-f]/   &/p' "$work/release-$n.log"
+done
 
 dist_one="$one/dist" dist_two="$two/dist"
 version="$(sed -n 's/^Releasing tavrinel-\([^ ]*\) from .*/\1/p' "$work/release-one.log")"
