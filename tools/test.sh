@@ -26,4 +26,11 @@ bash "$here/test-win32.sh"
 echo "== Packages: cmake --install, the .deb installed with apt and purged, the Windows zip =="
 bash "$here/test-package.sh"
 
+# The release check: two whole releases compared byte for byte and the Windows installer under
+# Wine, some minutes more. CI runs it (CI=true); elsewhere TAV_TEST_RELEASE=1 asks for it.
+if [ "${CI:-}" = true ] || [ "${TAV_TEST_RELEASE:-}" = 1 ]; then
+  echo "== Releases: reproducible byte for byte; the Windows installer under Wine =="
+  bash "$here/test-release.sh"
+fi
+
 echo "All test suites passed."
