@@ -97,14 +97,20 @@ client_background() {
 }
 # Waits for the main window of the program just started (app_pid), checks its background, and
 # ends it; on a failure, says what the screen showed first.
+app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 check_background() {  # what, its log, seconds to wait for the window
   local ok=1
-  if wait_for "$3" find_window; then
+  wait_for "$3" eval 'find_window || app_ended' || true
+  if find_window; then
     wait_for 15 client_background || ok=0
     check "$1 paints bg.png behind its controls (saw $(client_background_rgb))" test "$ok" = 1
   else
     ok=0
-    check "$1 shows its window within $3 s" false
+    if app_ended; then
+      check "$1 shows its window (it ended without one)" false
+    else
+      check "$1 shows its window within $3 s" false
+    fi
   fi
   [ "$ok" = 1 ] || tav_gui_report "$shots" package "$2"
   kill "$app_pid" 2>/dev/null || true
@@ -177,7 +183,7 @@ check "lintian reports no errors" not grep -q '^E:' "$work/lintian"
 status=0
 apt-get install --simulate -o Debug::NoLocking=1 "$deb" >"$work/simulate" 2>&1 || status=$?
 grep '^Inst ' "$work/simulate" | sed 's/^/     apt would install: /' || true
-grep -E '^(E|W):' "$work/simulate" | sed 's/^/     apt: /' || true
+grep -E '^(E|W):| Depends: ' "$work/simulate" | sed 's/^/     apt: /' || true
 sed -n 's/^Inst \([^ ]*\) .*/\1/p' "$work/simulate" | sed 's/:amd64$//' | sort >"$work/apt-brings"
 simulated_fine() {
   [ "$status" = 0 ] && {
