@@ -24,7 +24,7 @@ bash "$here/test-desktop.sh" "$build/linux/app/qt/tavrinel"
 echo "== The Windows build under Wine =="
 bash "$here/test-win32.sh"
 
-echo "== Packages: cmake --install, the .deb installed with apt and purged, the Windows zip =="
+echo "== Packages: cmake --install, the .deb unpacked and run (installed with apt only where CI=true or TAV_APT_INSTALL=1), the Windows zip =="
 bash "$here/test-package.sh"
 
 echo "All test suites passed."
