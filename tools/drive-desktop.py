@@ -1,4 +1,4 @@
-"""Drives the running Tavrinel window over the accessibility bus, as a screen reader would, and checks what it shows.
+"""Drives the Tavrinel window over the accessibility bus, as a screen reader would, and checks it.
 
 Run by tools/test-desktop.sh with /usr/bin/python3 (where Debian's python3-pyatspi is), on the
 private D-Bus session the app was started on with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1:
