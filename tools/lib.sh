@@ -6,10 +6,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # platform plugins; and a font with Hangul for the window's Korean captions.
 TAV_BUILD_PACKAGES=(g++ make cmake pkg-config libssl-dev qt6-base-dev qt6-qpa-plugins libgl-dev
                     fonts-noto-cjk)
-# What the Linux suites need on top: GoogleTest, gzip and coreutils to cross-check against,
-# and a virtual X server with a window manager and clipboard tool for the desktop smoke run.
+# What the Linux suites need on top: GoogleTest, gzip and coreutils to cross-check against;
+# for the desktop run a virtual X server with a window manager and clipboard tool, a private
+# D-Bus session with the accessibility bus and its Python bindings (the run reads and drives
+# the window as a screen reader does), and ImageMagick for a picture of a failing step.
 TAV_TEST_PACKAGES=(libgtest-dev gzip coreutils xvfb xauth openbox xclip x11-utils
-                   xdotool)
+                   xdotool dbus-daemon dbus-bin at-spi2-core python3-pyatspi imagemagick)
 
 # Installs the Debian packages named that are not installed yet.
 tav_need() {
@@ -29,9 +31,11 @@ tav_need() {
     sudo=(sudo)
   fi
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
+  # Another install on this machine holds dpkg's lock for a while: wait for it, not fail.
+  local apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
+  "${apt[@]}" update -qq
   # With recommends: Qt's platform plugins and Wine's X11 libraries and fonts come that way.
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+  "${apt[@]}" install -y -qq "${missing[@]}"
 }
 
 # Test output, file names and window titles are Hangul: read and print them as UTF-8 whatever
@@ -40,28 +44,113 @@ tav_utf8() { export LANG=C.UTF-8 LC_ALL=C.UTF-8; }
 
 # Commands run when the script exits, the last added first. Each runs to its end even under
 # `set -e` (a `kill` of a process that already ended fails), and every one runs; the script's
-# exit status stays its own.
+# exit status stays its own, and they find it in `tav_status`.
 tav_exit_commands=()
+tav_status=0
 tav_at_exit() {
   tav_exit_commands=("$1" "${tav_exit_commands[@]}")
-  trap 'for c in "${tav_exit_commands[@]}"; do eval "$c" || true; done' EXIT
+  trap 'tav_status=$?; for c in "${tav_exit_commands[@]}"; do eval "$c" || true; done' EXIT
 }
 
+# Start-up waits, in seconds: an X server, a window manager, a bus or a program's first window
+# may take many times their usual second on a busy machine.
+TAV_START_SECONDS=60
+
 # Starts an X server of our own (it picks a free display number), exports DISPLAY, and stops
-# it when the script exits.
+# it when the script exits. Other jobs on a shared machine start and stop X servers too, and
+# may clear /tmp's lock files: a server that does not answer on its display, or ends, is
+# replaced by a new one, three times at most.
 tav_start_xvfb() {
-  local fd pid
+  local fd pid try
   fd="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
-  pid=$!
-  tav_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -f '$fd'; true"
-  for _ in $(seq 100); do
-    [ -s "$fd" ] && break
-    sleep 0.1
+  tav_at_exit "rm -f '$fd'"
+  for try in 1 2 3; do
+    : >"$fd"
+    Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
+    pid=$!
+    tav_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; true"
+    xvfb_up() { [ -s "$fd" ] || ! kill -0 "$pid" 2>/dev/null; }
+    wait_for "$TAV_START_SECONDS" xvfb_up || true
+    if [ -s "$fd" ] && DISPLAY=":$(head -n1 "$fd")" xdpyinfo >/dev/null 2>&1 &&
+       kill -0 "$pid" 2>/dev/null; then
+      export DISPLAY=":$(head -n1 "$fd")"
+      unset WAYLAND_DISPLAY
+      return 0
+    fi
+    echo "Xvfb (try $try) did not come up on a display of its own (display :$(head -n1 "$fd"))" >&2
+    kill "$pid" 2>/dev/null || true
   done
-  [ -s "$fd" ] || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(head -n1 "$fd")"
-  unset WAYLAND_DISPLAY
+  exit 1
+}
+
+# Starts openbox on our X server and waits until it manages windows; stops it on exit.
+tav_start_openbox() {  # its log
+  local pid
+  openbox --sm-disable >"$1" 2>&1 &
+  pid=$!
+  tav_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; true"
+  wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+  wm_ready_or_gone() { wm_ready || ! kill -0 "$pid" 2>/dev/null; }
+  wait_for "$TAV_START_SECONDS" wm_ready_or_gone || true
+  if ! wm_ready || ! kill -0 "$pid" 2>/dev/null; then
+    echo "openbox did not start within $TAV_START_SECONDS s on $DISPLAY:" >&2
+    cat "$1" >&2
+    exit 1
+  fi
+}
+
+# A D-Bus session of our own with the accessibility bus on it, as a desktop session has:
+# exports DBUS_SESSION_BUS_ADDRESS; a Qt app started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# then shows its widgets there. Needs XDG_RUNTIME_DIR (a private folder: the buses' sockets go
+# there). Both end when the script exits.
+tav_start_atspi() {  # folder for the logs
+  local fd="$1/dbus-address"
+  dbus-daemon --session --nofork --nopidfile --address="unix:tmpdir=$XDG_RUNTIME_DIR" \
+    --print-address=3 3>"$fd" >"$1/dbus.log" 2>&1 &
+  tav_at_exit "kill $! 2>/dev/null; wait $! 2>/dev/null; true"
+  wait_for "$TAV_START_SECONDS" test -s "$fd" ||
+    { echo "dbus-daemon did not start within $TAV_START_SECONDS s:" >&2; cat "$1/dbus.log" >&2; exit 1; }
+  DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$fd")"
+  export DBUS_SESSION_BUS_ADDRESS
+  # Started by us rather than by the session bus on demand, so that it ends with the script.
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >"$1/at-spi.log" 2>&1 &
+  tav_at_exit "kill $! 2>/dev/null; wait $! 2>/dev/null; true"
+  # Asked without starting anything: until the launcher owns its name, nobody else should.
+  a11y_bus_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'
+  }
+  wait_for "$TAV_START_SECONDS" a11y_bus_up ||
+    { echo "the accessibility bus did not start within $TAV_START_SECONDS s:" >&2
+      cat "$1/at-spi.log" >&2; exit 1; }
+}
+
+# What a failing GUI step saw, for a reader of the log to tell a lost click from a wrong value
+# from a hang: the active window, the visible named windows, the programs' own output, and a
+# picture of the screen saved in `folder` (its path printed).
+tav_gui_report() {  # folder, a word for the picture's name, logs of the programs under test...
+  local folder="$1" what="$2" w active shot; shift 2
+  echo "---- what the screen showed ----"
+  # Wine's windows on a bare X server have no window manager to call one of them active.
+  active="$(xdotool getactivewindow getwindowname 2>/dev/null ||
+            xdotool getwindowfocus getwindowname 2>/dev/null || echo "(none)")"
+  echo "active window: $active"
+  echo "visible windows:"
+  for w in $(xdotool search --onlyvisible --name . 2>/dev/null | head -n 40); do
+    echo "  $w $(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/^ *Geometry: //p') \"$(xdotool getwindowname "$w" 2>/dev/null)\""
+  done
+  for w in "$@"; do
+    echo "---- $w (last 80 lines) ----"
+    if [ -s "$w" ]; then tail -n 80 "$w"; else echo "(nothing)"; fi
+  done
+  mkdir -p "$folder"
+  shot="$folder/$what-$(date +%Y%m%d-%H%M%S)-$$.png"
+  if import -silent -window root "$shot" 2>/dev/null; then
+    echo "screenshot: $shot"
+  else
+    echo "screenshot: none could be taken"
+  fi
+  echo "----"
 }
 
 # Test scripts' checks: `check DESCRIPTION COMMAND...` runs the command, prints ok or FAIL and
@@ -72,10 +161,25 @@ check() {
   if "$@"; then passed=$((passed + 1)); echo "ok   $what"
   else failed=$((failed + 1)); echo "FAIL $what"; fi
 }
-# Polls a command every 0.1 s until it succeeds or `seconds` pass.
+# Polls a command every 0.1 s until it succeeds or `seconds` pass (by the clock: each try of
+# the command may itself take a while on a busy machine).
 wait_for() {
-  local seconds="$1" i; shift
-  for ((i = 0; i < seconds * 10; i++)); do "$@" && return 0; sleep 0.1; done
+  local seconds="$1" end; shift
+  end=$((SECONDS + seconds))
+  while :; do
+    "$@" && return 0
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+# Runs an action, then waits up to `seconds` for its visible effect; an action whose effect
+# does not come is tried again, `tries` times in all. Both are commands given as strings.
+tav_retry() {  # tries seconds action effect
+  local i
+  for ((i = 1; i <= $1; i++)); do
+    eval "$3" || true
+    wait_for "$2" eval "$4" && return 0
+  done
   return 1
 }
 

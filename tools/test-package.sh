@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Packaging check: the install layout, the .deb (lintian, installed with apt, run, purged) and
-# the Windows zip (unpacked into a fresh folder and started under Wine).
+# Packaging check: the install layout, the .deb and the Windows zip, each run from where it lands.
+#
+# By default it installs nothing on this machine: lintian checks the .deb; apt only simulates
+# installing it, to show its dependencies resolve; the .deb is unpacked into a scratch folder
+# and run from there (tavrinel-sums against gzip and coreutils, the app up to its window, in
+# its share folder as the menu entry starts it, with the system's libraries). The Windows zip
+# is unpacked into a fresh folder and started under Wine.
+#
+# Where CI=true (a throwaway machine) or TAV_APT_INSTALL=1, it also installs the .deb with apt,
+# runs what it installed as a menu launcher would, and purges it again with exactly what apt
+# brought along for it, also when a check fails half-way. A tavrinel package installed before
+# is left alone: that round is then skipped, and never fails the run.
 #
 # Reuses build/linux and build/win32 when test.sh has built them, and builds them otherwise.
-# The .deb is installed on this machine as root (sudo when not root) and purged again, with
-# any package apt pulled in for it, also when a check fails half-way; it refuses to run if a
-# tavrinel package is installed already, since it would remove it.
 set -euo pipefail
 # Bounded: the whole run ends within fifteen minutes, and its exit commands still run.
 if [ -z "${TAV_PACKAGE_BOUNDED:-}" ]; then
@@ -19,24 +26,14 @@ tav_utf8
 tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}" dpkg-dev file lintian \
   desktop-file-utils appstream man-db unzip imagemagick
 
-installed_packages() {
-  dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' | sed -n 's/^installed //p' | sort
-}
-package_absent() {  # never installed, or purged
-  local state
-  state="$(dpkg-query -W -f='${db:Status-Status}' tavrinel 2>/dev/null || true)"
-  [ -z "$state" ] || [ "$state" = not-installed ]
-}
-if ! package_absent; then
-  echo "A tavrinel package is installed already; this test would remove it." >&2
-  echo "Remove it first: apt-get purge tavrinel" >&2
-  exit 1
-fi
+apt_install=0
+if [ "${CI:-}" = true ] || [ "${TAV_APT_INSTALL:-0}" = 1 ]; then apt_install=1; fi
 
 app_id=example.tavrinel.Tavrinel
 version=2.0.0
 linux_build="$root/build/linux"
-win_build="${TAV_WIN32_BUILD:-$root/build/win32}"
+win_build="$root/build/win32"
+shots="$linux_build/test-package"
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
@@ -50,6 +47,14 @@ validate() {  # the installed desktop entry and metainfo under a prefix pass the
     desktop-file-validate "$1/share/applications/$app_id.desktop"
   check "appstreamcli validate --no-net $1/share/metainfo/$app_id.metainfo.xml" \
     appstreamcli validate --no-net "$1/share/metainfo/$app_id.metainfo.xml"
+}
+installed_packages() {
+  dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' | sed -n 's/^installed //p' | sort
+}
+package_absent() {  # never installed, or purged
+  local state
+  state="$(dpkg-query -W -f='${db:Status-Status}' tavrinel 2>/dev/null || true)"
+  [ -z "$state" ] || [ "$state" = not-installed ]
 }
 
 # The background's colour where no control covers it, in both builds (client 400,650), as the
@@ -75,9 +80,10 @@ background_at() {  # x y: the screen shows bg.png's colour there
   local got
   got="$(screen_rgb "$1" "$2")" && near "$got" "$expected" "$tolerance"
 }
-wid=""
+wid="" app_pid=""
 find_window() {
-  wid="$(xdotool search --onlyvisible --name '^Tavrinel Ver 2\.0 - ' 2>/dev/null | head -n1)"
+  wid="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Tavrinel Ver 2\.0 - ' 2>/dev/null |
+         head -n1)"
   [ -n "$wid" ]
 }
 # The window's client point px,py shows bg.png's colour. Without a window manager the Qt
@@ -89,16 +95,31 @@ client_background() {
   read -r x y <<<"$(xwininfo -id "$wid" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | tr '\n' ' ')"
   background_at $((x + px)) $((y + py))
 }
-# Waits for the main window of a program just started, checks its background, and ends it.
-check_background() {  # what, its process id, its log, seconds to wait for the window
-  if wait_for "$4" find_window; then
-    check "$1 paints bg.png behind its controls" wait_for 10 client_background
+# Waits for the main window of the program just started (app_pid), checks its background, and
+# ends it; on a failure, says what the screen showed first.
+app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+check_background() {  # what, its log, seconds to wait for the window
+  local ok=1
+  wait_for "$3" eval 'find_window || app_ended' || true
+  if find_window; then
+    wait_for 15 client_background || ok=0
+    check "$1 paints bg.png behind its controls (saw $(client_background_rgb))" test "$ok" = 1
   else
-    check "$1 shows its window" false
-    cat "$3" >&2
+    ok=0
+    if app_ended; then
+      check "$1 shows its window (it ended without one)" false
+    else
+      check "$1 shows its window within $3 s" false
+    fi
   fi
-  kill "$2" 2>/dev/null || true
-  wait "$2" 2>/dev/null || true
+  [ "$ok" = 1 ] || tav_gui_report "$shots" package "$2"
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+}
+client_background_rgb() {
+  local x y
+  read -r x y <<<"$(xwininfo -id "$wid" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | tr '\n' ' ')"
+  screen_rgb $((x + px)) $((y + py))
 }
 
 tav_start_xvfb
@@ -122,7 +143,8 @@ share/man/man1/tavrinel.1.gz
 share/metainfo/$app_id.metainfo.xml
 share/tavrinel/bg.png
 EOF
-(cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort) >"$work/installed"
+files_under() { (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort); }
+files_under "$prefix" >"$work/installed"
 check "the prefix holds exactly the programs, the picture and the desktop files" \
   diff -u "$work/layout" "$work/installed"
 entry="$prefix/share/applications/$app_id.desktop"
@@ -136,7 +158,6 @@ echo "== The Debian package =="
 (cd "$linux_build" && cpack -G DEB -B "$work/deb" >/dev/null)
 deb="$work/deb/tavrinel_${version}_amd64.deb"
 check "cpack made $(basename "$deb")" test -f "$deb"
-dpkg-deb -c "$deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for need in libqt6widgets6 libssl3 libc6 qt6-qpa-plugins fonts-noto-cjk; do
   check "depends on $need" grep -q "\b$need\b" <<<"$depends"
@@ -157,62 +178,121 @@ lintian --pedantic --display-info "$deb" >"$work/lintian" 2>&1 || true
 sed 's/^/     lintian: /' "$work/lintian"
 check "lintian reports no errors" not grep -q '^E:' "$work/lintian"
 
-echo "== Installed with apt, run, purged =="
-installed_packages >"$work/packages-before"
-# Purges the package and whatever apt installed along with it; safe to run more than once.
-remove_package() {
-  local leftover
-  leftover="$(installed_packages | comm -13 "$work/packages-before" - | tr '\n' ' ')"
-  package_absent || leftover="tavrinel $leftover"  # also when half-installed
-  [ -n "${leftover// /}" ] || return 0
-  # shellcheck disable=SC2086  # one word a package
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get purge -y -qq $leftover >/dev/null
+# What apt would do, done by nobody: every dependency must resolve from the archive. Its Inst
+# lines are also the list a real install below is undone with.
+status=0
+apt-get install --simulate -o Debug::NoLocking=1 "$deb" >"$work/simulate" 2>&1 || status=$?
+grep '^Inst ' "$work/simulate" | sed 's/^/     apt would install: /' || true
+grep -E '^(E|W):| Depends: ' "$work/simulate" | sed 's/^/     apt: /' || true
+sed -n 's/^Inst \([^ ]*\) .*/\1/p' "$work/simulate" | sed 's/:amd64$//' | sort >"$work/apt-brings"
+simulated_fine() {
+  [ "$status" = 0 ] && {
+    grep -q '^Inst tavrinel ' "$work/simulate" ||
+      grep -q 'tavrinel is already the newest version' "$work/simulate"
+  }
 }
-tav_at_exit "remove_package || true"
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$deb" >/dev/null
-dpkg-query -L tavrinel | while read -r f; do [ -d "$f" ] || echo "$f"; done >"$work/package-files"
-check "apt installed it" not package_absent
-check "tavrinel-sums on PATH is the package's" test "$(command -v tavrinel-sums)" = /usr/bin/tavrinel-sums
-check "man finds tavrinel-sums(1)" test "$(man -w tavrinel-sums)" = /usr/share/man/man1/tavrinel-sums.1.gz
+check "apt-get install --simulate resolves its dependencies (status $status)" simulated_fine
 
 sample="$work/내려받은 file.iso"
 head -c 3000017 /dev/urandom >"$sample"
 sums() { "$1sum" <"$sample" | cut -d' ' -f1; }
 printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s\n' "$(tav_gzip_crc "$sample")" \
   "$(sums md5)" "$(sums sha1)" "$(sums sha256)" "$(sums sha512)" >"$work/sums-expected"
-status=0
-tavrinel-sums "$sample" >"$work/sums-got" || status=$?
-check "tavrinel-sums exits 0 (got $status)" test "$status" = 0
-check "tavrinel-sums agrees with gzip and coreutils" diff -u "$work/sums-expected" "$work/sums-got"
-validate /usr
-
-# As a launcher starts it: a session's environment, the working directory from Path, the
-# command from Exec (no field codes, so its words are the command line).
-entry="/usr/share/applications/$app_id.desktop"
-path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
-check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
-check "the entry says Exec=tavrinel (got $exec_line)" test "$exec_line" = tavrinel
-check "its Path holds bg.png" test -f "$path/bg.png"
-session=(env -i HOME="$work/home" PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY"
-         XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8)
-check "a session's PATH finds the package's tavrinel" \
-  test "$("${session[@]}" sh -c 'command -v tavrinel')" = /usr/bin/tavrinel
-read -ra command <<<"$exec_line"
-(cd "$path" && exec "${session[@]}" "${command[@]}") >"$work/app.log" 2>&1 &
-app_pid=$!
-tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
-check_background "the launched app" "$app_pid" "$work/app.log" 15
-
-remove_package
-check "apt purged it" package_absent
-none_exists() {  # no path listed in the file exists
-  local f
-  while read -r f; do [ ! -e "$f" ] || { echo "left behind: $f"; return 1; }; done <"$1"
+check_sums() {  # tavrinel-sums to run
+  local status=0
+  "$1" "$sample" >"$work/sums-got" || status=$?
+  check "$1 exits 0 (got $status)" test "$status" = 0
+  check "$1 agrees with gzip and coreutils" diff -u "$work/sums-expected" "$work/sums-got"
 }
-printf '%s\n' /usr/share/tavrinel /usr/share/doc/tavrinel >>"$work/package-files"
-check "none of its files and own folders remain" none_exists "$work/package-files"
-packages_as_before() { installed_packages | diff -u "$work/packages-before" -; }
-check "the machine has the packages it had before, no more" packages_as_before
+# As a launcher starts it: a session's environment, the working directory from the entry's
+# Path, the command from its Exec (no field codes, so its words are the command line); under
+# `under` (the unpacked tree, or / for the installed package) with that tree's bin on PATH.
+launch_as_menu_entry() {  # under, what
+  local under="$1" entry path exec_line command
+  entry="$under/usr/share/applications/$app_id.desktop"
+  path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
+  check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
+  check "the entry says Exec=tavrinel (got $exec_line)" test "$exec_line" = tavrinel
+  check "its Path holds bg.png" test -f "$under$path/bg.png"
+  local session=(env -i HOME="$work/home" PATH="$under/usr/bin:/usr/local/bin:/usr/bin:/bin"
+                 DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8)
+  # Installed, the plain name must reach /usr/bin by a session's PATH; unpacked, it is put first.
+  [ "$under" != / ] || check "a session's PATH finds the package's tavrinel" \
+    test "$("${session[@]}" sh -c 'command -v tavrinel')" = /usr/bin/tavrinel
+  read -ra command <<<"$exec_line"
+  (cd "$under$path" && exec "${session[@]}" "${command[@]}") >"$work/app.log" 2>&1 &
+  app_pid=$!
+  tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
+  check_background "$2" "$work/app.log" "$TAV_START_SECONDS"
+}
+
+echo "== The .deb unpacked into a scratch folder and run from there =="
+unpacked="$work/unpacked"
+dpkg-deb -x "$deb" "$unpacked"
+sed 's|^|usr/|' "$work/layout" >"$work/deb-layout"
+files_under "$unpacked" >"$work/deb-files"
+check "it holds exactly the programs, the picture and the desktop files under /usr" \
+  diff -u "$work/deb-layout" "$work/deb-files"
+missing_libraries() { ldd "$1" | grep 'not found'; }
+for program in tavrinel tavrinel-sums; do
+  check "$program finds every library it needs on this system" \
+    not missing_libraries "$unpacked/usr/bin/$program"
+done
+check_sums "$unpacked/usr/bin/tavrinel-sums"
+check "man finds its tavrinel-sums(1)" \
+  test "$(man -M "$unpacked/usr/share/man" -w tavrinel-sums)" = \
+  "$unpacked/usr/share/man/man1/tavrinel-sums.1.gz"
+validate "$unpacked/usr"
+launch_as_menu_entry "$unpacked" "the unpacked app, started as its menu entry says,"
+
+if [ "$apt_install" = 1 ] && ! package_absent; then
+  echo "== Installed with apt: skipped =="
+  echo "     a tavrinel package is installed already" \
+    "($(dpkg-query -W -f='${Version} ${db:Status-Status}' tavrinel)); it is left as it is"
+elif [ "$apt_install" = 1 ]; then
+  echo "== Installed with apt, run, purged (CI=${CI:-} TAV_APT_INSTALL=${TAV_APT_INSTALL:-}) =="
+  installed_packages >"$work/packages-before"
+  # Exactly what apt brings for the package and was not there before: other jobs on the
+  # machine may install and remove their own packages meanwhile.
+  comm -23 "$work/apt-brings" "$work/packages-before" >"$work/ours"
+  # Purges the package and what apt brought along for it; safe to run more than once.
+  remove_package() {
+    local ours
+    ours="$(installed_packages | comm -12 "$work/ours" - | tr '\n' ' ')"
+    package_absent || ours="tavrinel $ours"  # also when half-installed
+    [ -n "${ours// /}" ] || return 0
+    # shellcheck disable=SC2086  # one word a package
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+      apt-get -o DPkg::Lock::Timeout=900 purge -y -qq $ours >/dev/null
+  }
+  tav_at_exit "remove_package || true"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get -o DPkg::Lock::Timeout=900 install -y -qq "$deb" >/dev/null
+  dpkg-query -L tavrinel | while read -r f; do [ -d "$f" ] || echo "$f"; done >"$work/package-files"
+  check "apt installed it" not package_absent
+  check "tavrinel-sums on PATH is the package's" \
+    test "$(command -v tavrinel-sums)" = /usr/bin/tavrinel-sums
+  check "man finds tavrinel-sums(1)" \
+    test "$(man -w tavrinel-sums)" = /usr/share/man/man1/tavrinel-sums.1.gz
+  check_sums /usr/bin/tavrinel-sums
+  validate /usr
+  launch_as_menu_entry / "the installed app, started as its menu entry says,"
+
+  remove_package
+  check "apt purged it" package_absent
+  none_exists() {  # no path listed in the file exists
+    local f
+    while read -r f; do [ ! -e "$f" ] || { echo "left behind: $f"; return 1; }; done <"$1"
+  }
+  printf '%s\n' /usr/share/tavrinel /usr/share/doc/tavrinel >>"$work/package-files"
+  check "none of its files and own folders remain" none_exists "$work/package-files"
+  nothing_of_ours_left() { installed_packages | comm -12 "$work/ours" - | grep . && return 1 || true; }
+  check "no package apt brought for it remains ($(wc -l <"$work/ours") brought)" nothing_of_ours_left
+  nothing_removed() { installed_packages | comm -23 "$work/packages-before" - | grep . && return 1 || true; }
+  check "every package installed before is still installed" nothing_removed
+else
+  echo "== Installed with apt: not on this machine (CI=true or TAV_APT_INSTALL=1 asks for it) =="
+fi
 
 echo "== The Windows zip under Wine =="
 # test-win32.sh builds the program and prepares the Wine prefix (fonts, unmanaged windows).
@@ -243,11 +323,12 @@ wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
 export WINEPREFIX="$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Only this prefix's wineserver (WINEPREFIX is set), before our X server goes.
 tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
 (cd "$folder" && exec "$wine" tavrinel.exe) >"$work/wine.log" 2>&1 &
-wine_pid=$!
-tav_at_exit "kill $wine_pid 2>/dev/null; wait $wine_pid 2>/dev/null; true"
-check_background "the unpacked program" "$wine_pid" "$work/wine.log" 30
+app_pid=$!
+tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
+check_background "the unpacked program" "$work/wine.log" "$TAV_START_SECONDS"
 
 echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

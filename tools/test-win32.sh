@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Cross-builds tavrinel.exe and its suites with mingw-w64 and runs them under Wine on Xvfb.
+#
+# Wine and its windows run on an X server of this script's own, in the build folder's own
+# prefix. A failing suite prints what the screen showed, with a picture under
+# build/win32/test-win32; one that hangs is pictured while its windows are still up.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # Wine names Unix files in the locale's encoding: UTF-8, so Hangul names reach the tests.
 tav_utf8
 
-# Cross compiler, Wine, a virtual X server, Hangul fonts for the windows, GoogleTest sources.
+# Cross compiler, Wine, a virtual X server, Hangul fonts for the windows, GoogleTest sources,
+# and the X tools and ImageMagick that tell what the screen showed when a suite fails.
 TAV_WIN32_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine64 xvfb xauth fonts-noto-cjk
-                    googletest)
+                    googletest x11-utils xdotool imagemagick)
 tav_need "${TAV_WIN32_PACKAGES[@]}"
 
-build="${TAV_WIN32_BUILD:-$root/build/win32}"
+build="$root/build/win32"
 
 echo "== Windows build (mingw-w64) =="
-(cd "$root" && cmake --preset win32 -B "$build")
-cmake --build "$build" -j2
+(cd "$root" && cmake --preset win32)
+cmake --build --preset win32
 
 echo "== Windows suites under Wine =="
 wine=/usr/lib/wine/wine64
@@ -23,7 +28,9 @@ wineserver=/usr/lib/wine/wineserver
 export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-[ -n "${DISPLAY:-}" ] || tav_start_xvfb
+# Never the caller's display: no window flashes on a desktop, and a picture of a failure shows
+# only our windows.
+tav_start_xvfb
 # Only what this script started: this prefix's wineserver (before our X server goes).
 tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
 
@@ -31,9 +38,11 @@ tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p5 </dev/null >/dev/null 2>&1
 marker="$WINEPREFIX/.tavrinel-ready"
+# A first start of a prefix takes half a minute here, and several on a busy machine.
+boot() { timeout 600 "$wine" wineboot "$@" </dev/null >"$build/wineboot.log" 2>&1; }
 if [ ! -e "$marker" ]; then
   echo "Preparing a Wine prefix in $WINEPREFIX"
-  "$wine" wineboot --init </dev/null >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+  boot --init || { echo "wineboot failed:" >&2; cat "$build/wineboot.log" >&2; exit 1; }
   add() { "$wine" reg add "$@" /f </dev/null >/dev/null 2>&1; }
   # Hangul text: map the Korean UI font to Noto Sans CJK and link it behind the fonts
   # Wine's controls and boxes use, or every Hangul character draws as a box.
@@ -47,7 +56,26 @@ if [ ! -e "$marker" ]; then
   add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
   touch "$marker"
 else
-  "$wine" wineboot </dev/null >/dev/null 2>&1
+  boot || { echo "wineboot failed:" >&2; cat "$build/wineboot.log" >&2; exit 1; }
 fi
 
-ctest --test-dir "$build" --output-on-failure --timeout 600
+# The suites take seconds. One still running after four minutes hangs: the screen is pictured
+# then, while its windows are still up; ctest stops it at five minutes and prints its output.
+ctest --test-dir "$build" --output-on-failure --timeout 300 &
+ctest_pid=$!
+tav_at_exit "kill $ctest_pid 2>/dev/null; wait $ctest_pid 2>/dev/null; true"
+ctest_ended() { ! kill -0 "$ctest_pid" 2>/dev/null; }
+reported=0
+if ! wait_for 240 ctest_ended; then
+  echo "     the Windows suites still run after 240 s; what the screen shows now:"
+  tav_gui_report "$build/test-win32" wine-hanging
+  reported=1
+  wait_for 900 ctest_ended || { echo "FAIL ctest did not stop the hanging suite" >&2; exit 1; }
+fi
+status=0
+wait "$ctest_pid" || status=$?
+if [ "$status" != 0 ]; then
+  echo "FAIL the Windows suites (ctest's status $status; their output is above)"
+  [ "$reported" = 1 ] || tav_gui_report "$build/test-win32" wine
+  exit 1
+fi

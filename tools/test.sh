@@ -23,7 +23,7 @@ bash "$here/test-desktop.sh" "$root/build/linux/app/qt/tavrinel"
 echo "== The Windows build under Wine =="
 bash "$here/test-win32.sh"
 
-echo "== Packages: cmake --install, the .deb installed with apt and purged, the Windows zip =="
+echo "== Packages: cmake --install, the .deb unpacked and run (installed with apt only where CI=true or TAV_APT_INSTALL=1), the Windows zip =="
 bash "$here/test-package.sh"
 
 # The release check: two whole releases compared byte for byte and the Windows installer under

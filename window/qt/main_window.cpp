@@ -82,6 +82,9 @@ QImage LoadBackground(ChecksumPlatform& platform) {
   return picture.scaled(kWindowWidth, kWindowHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// What a screen reader says for the progress bar; the bar itself shows no text.
+constexpr const char16_t* kProgressName = u"해시 계산 진행률";
+
 }  // namespace
 
 MainWindow::MainWindow(ChecksumPlatform& platform, QWidget* parent)
@@ -99,6 +102,9 @@ MainWindow::MainWindow(ChecksumPlatform& platform, QWidget* parent)
 }
 
 void MainWindow::CreateControls() {
+  // Each edit follows its label in the table: a screen reader names the edit by that caption
+  // (as Windows names an edit by the label before it), not just "edit".
+  QLabel* lastLabel = nullptr;
   for (const ControlSpec& entry : kControlLayout) {
     const QString text = entry.text ? QString::fromUtf16(entry.text) : QString();
     QWidget* w = nullptr;
@@ -108,6 +114,7 @@ void MainWindow::CreateControls() {
         label->setAlignment(Qt::AlignVCenter |
                             (IsCentered(entry) ? Qt::AlignHCenter : Qt::AlignLeft));
         label->setTextFormat(Qt::PlainText);
+        lastLabel = label;
         w = label;
         break;
       }
@@ -119,6 +126,13 @@ void MainWindow::CreateControls() {
         // Clicks may focus and type, but Tab does not walk through the controls.
         edit->setFocusPolicy(Qt::ClickFocus);
         if (!edit->isReadOnly()) edit->setValidator(new SingleLine(edit));
+        if (lastLabel) {
+          lastLabel->setBuddy(edit);
+          edit->setAccessibleName(lastLabel->text());
+        }
+        // The path edit's first text is the drag-and-drop hint, gone once a file is chosen;
+        // a screen reader keeps it as the description.
+        if (!text.isEmpty()) edit->setAccessibleDescription(text);
         w = edit;
         break;
       }
@@ -137,6 +151,7 @@ void MainWindow::CreateControls() {
         bar->setRange(0, 100);
         bar->setValue(0);
         bar->setTextVisible(false);
+        bar->setAccessibleName(QString::fromUtf16(kProgressName));
         w = bar;
         break;
       }
