@@ -42,6 +42,18 @@ tav_need() {
 # locale the caller has (CI may have none; without one, X tools escape the Hangul title).
 tav_utf8() { export LANG=C.UTF-8 LC_ALL=C.UTF-8; }
 
+# Runs the calling script again under `timeout` unless it already runs so: the whole script
+# then ends within the seconds given, and a TERM from timeout becomes an exit, so its exit
+# commands still run. Called right after sourcing this file, with the script's arguments.
+tav_bounded() {  # seconds, the script's arguments...
+  local seconds="$1"
+  shift
+  if [ "${TAV_BOUNDED:-}" != "$0" ]; then
+    exec env TAV_BOUNDED="$0" timeout -k 20 "$seconds" bash "$0" "$@"
+  fi
+  trap 'exit 124' TERM INT
+}
+
 # Commands run when the script exits, the last added first. Each runs to its end even under
 # `set -e` (a `kill` of a process that already ended fails), and every one runs; the script's
 # exit status stays its own, and they find it in `tav_status`.

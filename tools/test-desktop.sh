@@ -12,13 +12,10 @@
 # Usage: tools/test-desktop.sh [path/to/tavrinel]. With TAV_SCREENSHOT=file.png set it also
 # saves a picture of the window after the run.
 set -euo pipefail
-# Bounded: the whole run ends within four minutes, and its exit commands still run.
-if [ -z "${TAV_DESKTOP_BOUNDED:-}" ]; then
-  exec env TAV_DESKTOP_BOUNDED=1 timeout -k 10 240 bash "$0" "$@"
-fi
-trap 'exit 124' TERM INT
 start_dir="$PWD"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Bounded: the whole run ends within four minutes, and its exit commands still run.
+tav_bounded 240 "$@"
 tav_utf8
 tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}"
 

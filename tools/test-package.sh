@@ -14,12 +14,9 @@
 #
 # Reuses build/linux and build/win32 when test.sh has built them, and builds them otherwise.
 set -euo pipefail
-# Bounded: the whole run ends within fifteen minutes, and its exit commands still run.
-if [ -z "${TAV_PACKAGE_BOUNDED:-}" ]; then
-  exec env TAV_PACKAGE_BOUNDED=1 timeout -k 20 900 bash "$0" "$@"
-fi
-trap 'exit 124' TERM INT
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Bounded: the whole run ends within fifteen minutes, and its exit commands still run.
+tav_bounded 900 "$@"
 tav_utf8
 # Packaging (dpkg-shlibdeps needs dpkg-dev and file), its validators, and ImageMagick to read
 # a pixel of the screen.

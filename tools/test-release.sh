@@ -14,12 +14,9 @@
 # quiet uninstall runs, and nothing of the install may be left. Screenshots of failures go to
 # build/test-release/. Only the committed HEAD is tested: uncommitted changes are not in it.
 set -euo pipefail
-# Bounded: the whole run ends within half an hour, and its exit commands still run.
-if [ -z "${TAV_RELEASE_BOUNDED:-}" ]; then
-  exec env TAV_RELEASE_BOUNDED=1 timeout -k 20 1800 bash "$0" "$@"
-fi
-trap 'exit 124' TERM INT
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Bounded: the whole run ends within half an hour, and its exit commands still run.
+tav_bounded 1800 "$@"
 tav_utf8
 # Wine, a virtual X server, xdotool and ImageMagick's import for the installer's run; lnkinfo
 # to read the shortcut; diffoscope to tell how two files differ; locales for a second locale.
