@@ -2,12 +2,12 @@
 # tavrinel-sums as scripts use it: its output lines, and an exit status for every failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/lib.sh"
-sums="$1"
+sums=("$@")  # the program, after its emulator when cross-built
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Runs tavrinel-sums; sets out, err and rc.
-run() { set +e; out="$(timeout 10 "$sums" "$@" 2>"$dir/err")"; rc=$?; set -e; err="$(cat "$dir/err")"; }
+run() { set +e; out="$(timeout 10 "${sums[@]}" "$@" 2>"$dir/err")"; rc=$?; set -e; err="$(cat "$dir/err")"; }
 
 f="$dir/a file"
 head -c 70001 /dev/urandom >"$f"
