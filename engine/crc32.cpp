@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/arm64/crc32_arm64.h"
 #include "engine/x86/crc32_x86.h"
 
 namespace tav {
@@ -67,31 +68,53 @@ std::uint32_t Crc32Slice8(std::uint32_t crc, const std::uint8_t* data, std::size
 
 namespace {
 
-bool Always() { return true; }
-
 constexpr Crc32Variant kVariants[] = {
-    {"bytewise", Crc32Bytewise, Always},
-    {"slice8", Crc32Slice8, Always},
+    {"bytewise", Crc32Bytewise, 0},
+    {"slice8", Crc32Slice8, 0},
 #if TAVRINEL_HAVE_CRC32_CLMUL
-    {"clmul", Crc32Clmul, CpuHasClmul},
+    {"clmul", Crc32Clmul, kCrc32FeatureClmul},
 #if TAVRINEL_HAVE_CRC32_VPCLMUL
-    {"vpclmul-avx2", Crc32VpclmulAvx2, CpuHasVpclmulAvx2},
+    // Short inputs go on to Crc32Clmul, so it needs both.
+    {"vpclmul-avx2", Crc32VpclmulAvx2, kCrc32FeatureClmul | kCrc32FeatureVpclmulAvx2},
 #endif
+#endif
+#if TAVRINEL_HAVE_CRC32_ARM64
+    // Folding keeps four multiplications in flight where the CRC32 instructions wait on each
+    // other, so pmull comes last; bench/run.sh measures both on a real CPU.
+    {"armv8-crc", Crc32Armv8, kCrc32FeatureArmCrc},
+    {"pmull", Crc32Pmull, kCrc32FeaturePmull},
 #endif
 };
 
-// The last variant this CPU runs; slice8 at least.
-Crc32Fn Choose() {
-  Crc32Fn best = Crc32Slice8;
-  for (const Crc32Variant& v : kVariants)
-    if (v.supported()) best = v.fn;
-  return best;
+unsigned ReadCpuFeatures() {
+  unsigned features = 0;
+#if TAVRINEL_HAVE_CRC32_CLMUL
+  if (CpuHasClmul()) features |= kCrc32FeatureClmul;
+  if (CpuHasVpclmulAvx2()) features |= kCrc32FeatureVpclmulAvx2;
+#endif
+#if TAVRINEL_HAVE_CRC32_ARM64
+  features |= Arm64Crc32Features();
+#endif
+  return features;
 }
 
 }  // namespace
 
+unsigned Crc32CpuFeatures() {
+  static const unsigned features = ReadCpuFeatures();
+  return features;
+}
+
+// The table is ordered slowest first, and its first rows run everywhere.
+const Crc32Variant& PickCrc32(unsigned features) {
+  const Crc32Variant* best = kVariants;
+  for (const Crc32Variant& v : kVariants)
+    if (v.RunsOn(features)) best = &v;
+  return *best;
+}
+
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-  static const Crc32Fn chosen = Choose();
+  static const Crc32Fn chosen = PickCrc32(Crc32CpuFeatures()).fn;
   return chosen(crc, data, size);
 }
 
