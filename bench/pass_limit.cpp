@@ -3,11 +3,13 @@
 //   pass_limit crc-mem            GB/s of every usable CRC-32 variant, cache-resident and from RAM
 //   pass_limit passes FILE [N]    for CRC-32, MD5, SHA-1, SHA-256 and SHA-512, N passes over
 //                                 FILE with each read(2) size of 64 KiB, 256 KiB and 1 MiB; one
-//                                 line "pass ALGO READSIZE WALL_SECONDS CPU_SECONDS" each
+//                                 line "pass ALGO READSIZE WALL_SECONDS CPU_SECONDS" each, with
+//                                 the CRC-32 variant's name after it on the CRC32 lines
 //
 // A pass here is the cheapest way to compute one checksum of a file with one read of it:
-// large reads straight into an aligned buffer, the fastest CRC-32 this CPU runs, OpenSSL's
-// EVP fed whole reads. The sum of the five best passes is what five passes cannot beat.
+// large reads straight into an aligned buffer, each CRC-32 variant on this CPU's instructions
+// (the fastest of them counts), OpenSSL's EVP fed whole reads. The sum of the five best passes
+// is what five passes cannot beat.
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <time.h>
@@ -98,31 +100,45 @@ Times Pass(const char* path, std::size_t chunk, std::uint8_t* buffer, Update upd
   return t;
 }
 
+// The CRC-32 variants a limit pass tries: every one that runs on this CPU's own instructions,
+// since which of them is fastest depends on the CPU (the dispatch's choice may not be), and
+// the portable code where there is none.
+std::vector<const tav::Crc32Variant*> CrcCandidates() {
+  const unsigned features = tav::Crc32CpuFeatures();
+  std::vector<const tav::Crc32Variant*> candidates;
+  for (const tav::Crc32Variant& v : tav::Crc32Variants())
+    if (v.needs != 0 && v.RunsOn(features)) candidates.push_back(&v);
+  if (candidates.empty()) candidates.push_back(&tav::PickCrc32(features));
+  return candidates;
+}
+
 int Passes(const char* path, int rounds) {
   const std::size_t sizes[] = {64u << 10, 256u << 10, 1u << 20};
   auto* buffer = static_cast<std::uint8_t*>(std::aligned_alloc(4096, 1u << 20));
-  const char* names[] = {"CRC32", "MD5", "SHA1", "SHA256", "SHA512"};
-  for (const char* name : names) {
-    const bool crc = std::strcmp(name, "CRC32") == 0;
-    EVP_MD* md = crc ? nullptr : EVP_MD_fetch(nullptr, name, nullptr);
+  for (const tav::Crc32Variant* v : CrcCandidates()) {
+    for (int round = 0; round < rounds; ++round) {
+      for (const std::size_t size : sizes) {
+        std::uint32_t value = 0;
+        const Times t = Pass(path, size, buffer, [&](const std::uint8_t* p, std::size_t n) {
+          value = v->fn(value, p, n);
+        });
+        g_sink = value;
+        std::printf("pass CRC32 %zu %.4f %.4f %s\n", size, t.wall, t.cpu, v->name);
+      }
+    }
+  }
+  for (const char* name : {"MD5", "SHA1", "SHA256", "SHA512"}) {
+    EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     EVP_MD_CTX* ctx = EVP_MD_CTX_new();
     for (int round = 0; round < rounds; ++round) {
       for (const std::size_t size : sizes) {
-        Times t;
-        if (crc) {
-          std::uint32_t value = 0;
-          t = Pass(path, size, buffer, [&](const std::uint8_t* p, std::size_t n) {
-            value = tav::Crc32(value, p, n);
-          });
-          g_sink = value;
-        } else {
-          EVP_DigestInit_ex2(ctx, md, nullptr);
-          t = Pass(path, size, buffer,
-                   [&](const std::uint8_t* p, std::size_t n) { EVP_DigestUpdate(ctx, p, n); });
-          unsigned char digest[EVP_MAX_MD_SIZE];
-          unsigned int length = 0;
-          EVP_DigestFinal_ex(ctx, digest, &length);
-        }
+        EVP_DigestInit_ex2(ctx, md, nullptr);
+        const Times t = Pass(path, size, buffer, [&](const std::uint8_t* p, std::size_t n) {
+          EVP_DigestUpdate(ctx, p, n);
+        });
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        EVP_DigestFinal_ex(ctx, digest, &length);
         std::printf("pass %s %zu %.4f %.4f\n", name, size, t.wall, t.cpu);
       }
     }
