@@ -26,6 +26,14 @@ bash "$here/test-win32.sh"
 echo "== Packages: cmake --install, the .deb unpacked and run (installed with apt only where CI=true or TAV_APT_INSTALL=1), the Windows zip =="
 bash "$here/test-package.sh"
 
+# The arm64 cross build's suites under qemu and the arm64 .deb. It adds arm64 to dpkg's
+# architectures and installs the arm64 libraries, so only where asked: CI runs it (CI=true);
+# elsewhere TAV_TEST_ARM64=1. Before the release check, whose release has an arm64 .deb too.
+if [ "${CI:-}" = true ] || [ "${TAV_TEST_ARM64:-}" = 1 ]; then
+  echo "== arm64: the cross build's suites under qemu-aarch64, the arm64 .deb =="
+  bash "$here/test-arm64.sh"
+fi
+
 # The release check: two whole releases compared byte for byte and the Windows installer under
 # Wine, some minutes more. CI runs it (CI=true); elsewhere TAV_TEST_RELEASE=1 asks for it.
 if [ "${CI:-}" = true ] || [ "${TAV_TEST_RELEASE:-}" = 1 ]; then
