@@ -29,9 +29,9 @@ struct Case {
 void ExpectMatches(const Crc32Variant& v, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     ASSERT_EQ(v.fn(c.start, c.p, c.n), c.fromStart)
-        << v.name << " length " << c.n << " at " << reinterpret_cast<std::uintptr_t>(c.p) % 64;
+        << "length " << c.n << " at " << reinterpret_cast<std::uintptr_t>(c.p) % 64;
     ASSERT_EQ(v.fn(v.fn(0, c.p, c.split), c.p + c.split, c.n - c.split), c.whole)
-        << v.name << " length " << c.n << " split " << c.split;
+        << "length " << c.n << " split " << c.split;
   }
 }
 
@@ -61,19 +61,25 @@ TEST(Crc32, EveryVariantMatchesTheTableCode) {
   std::vector<std::uint8_t> bytes(300 * 1024 + 128);
   for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
   const std::vector<Case> cases = Cases(bytes, rng);
-  std::string ran;
+  std::string ran, built;
   for (const Crc32Variant& v : Crc32Variants()) {
+    built += std::string(" ") + v.name;
     if (!v.RunsOn(Crc32CpuFeatures())) continue;
+    SCOPED_TRACE(v.name);
     ExpectMatches(v, cases);
     ran += std::string(" ") + v.name;
   }
   std::cout << "checked:" << ran << "\n";
   // A machine whose CPU is known to offer some features names the variants that must have
-  // been checked there, so a fault that hides every feature cannot pass unseen.
+  // been checked there, so a fault that hides every feature cannot pass unseen. A name this
+  // build has no kernel for asks nothing: the linux preset names clmul, and an arm64 machine
+  // building natively from it has none.
   if (const char* required = std::getenv("TAV_REQUIRE_CRC32_VARIANTS")) {
     std::istringstream names(required);
     for (std::string name; names >> name;)
-      EXPECT_NE((ran + " ").find(" " + name + " "), std::string::npos) << name << " unchecked";
+      if ((built + " ").find(" " + name + " ") != std::string::npos) {
+        EXPECT_NE((ran + " ").find(" " + name + " "), std::string::npos) << name << " unchecked";
+      }
   }
 }
 
@@ -99,8 +105,10 @@ TEST(Crc32, PicksTheFastestVariantTheFeaturesAllow) {
       {kCrc32FeatureArmCrc | kCrc32FeaturePmull, "pmull"},
 #endif
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(std::string(PickCrc32(row.features).name), row.picked) << "features " << row.features;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "features " << row.features);
+    EXPECT_EQ(std::string(PickCrc32(row.features).name), row.picked);
+  }
 }
 
 #if TAVRINEL_HAVE_CRC32_ARM64
@@ -118,8 +126,10 @@ TEST(Crc32, Arm64FeaturesFromHwcap) {
       {~static_cast<unsigned long>(HWCAP_PMULL), kCrc32FeatureArmCrc},
       {~static_cast<unsigned long>(HWCAP_CRC32), kCrc32FeaturePmull},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(Arm64Crc32Features(row.hwcap), row.features) << "hwcap " << std::hex << row.hwcap;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "hwcap " << std::hex << row.hwcap);
+    EXPECT_EQ(Arm64Crc32Features(row.hwcap), row.features);
+  }
   EXPECT_EQ(Arm64Crc32Features(), Arm64Crc32Features(getauxval(AT_HWCAP)));
 }
 #endif
