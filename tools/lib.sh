@@ -13,9 +13,18 @@ TAV_BUILD_PACKAGES=(g++ make cmake pkg-config libssl-dev qt6-base-dev qt6-qpa-pl
 TAV_TEST_PACKAGES=(libgtest-dev gzip coreutils xvfb xauth openbox xclip x11-utils
                    xdotool dbus-daemon dbus-bin at-spi2-core python3-pyatspi imagemagick)
 
-# Installs the Debian packages named that are not installed yet.
+# The arm64 cross build's packages: the cross compiler; the build machine's moc, uic and rcc,
+# which the arm64 Qt's CMake files name (unqualified, apt keeps the native ones); the arm64 Qt
+# and libcrypto, installed beside the native ones.
+TAV_ARM64_BUILD_PACKAGES=(g++-aarch64-linux-gnu qt6-base-dev-tools qt6-base-dev:arm64
+                          libssl-dev:arm64)
+
+# Installs the Debian packages named that are not installed yet. A name with an architecture
+# (qt6-base-dev:arm64) adds that architecture to dpkg's list first. With --no-install-recommends
+# first, apt brings no recommended packages.
 tav_need() {
-  local missing=() p
+  local missing=() p options=()
+  if [ "${1:-}" = --no-install-recommends ]; then options=("$1"); shift; fi
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
@@ -33,9 +42,16 @@ tav_need() {
   echo "Installing: ${missing[*]}"
   # Another install on this machine holds dpkg's lock for a while: wait for it, not fail.
   local apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
+  local arch
+  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+    [ "$arch" = "$(dpkg --print-architecture)" ] ||
+      dpkg --print-foreign-architectures | grep -qx "$arch" ||
+      "${sudo[@]}" dpkg --add-architecture "$arch"
+  done
   "${apt[@]}" update -qq
-  # With recommends: Qt's platform plugins and Wine's X11 libraries and fonts come that way.
-  "${apt[@]}" install -y -qq "${missing[@]}"
+  # With recommends unless told: Qt's platform plugins and Wine's X11 libraries and fonts come
+  # that way.
+  "${apt[@]}" install -y -qq "${options[@]}" "${missing[@]}"
 }
 
 # Test output, file names and window titles are Hangul: read and print them as UTF-8 whatever

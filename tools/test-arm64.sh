@@ -18,27 +18,11 @@ TEXT
   exit 2
 fi
 
-# The cross compiler and qemu; the build machine's moc, uic and rcc, which the arm64 Qt's CMake
-# files name (without an architecture qualifier, apt keeps the native ones); the arm64 Qt and
-# libcrypto; GoogleTest's sources, which the cross build compiles; gzip and coreutils for the
-# command-line test; and what CPack and lintian need for the package.
-TAV_ARM64_PACKAGES=(cmake make pkg-config g++-aarch64-linux-gnu qemu-user qt6-base-dev-tools
-                    qt6-base-dev:arm64 libssl-dev:arm64 googletest gzip coreutils dpkg-dev file
-                    lintian)
-missing=()
-for p in "${TAV_ARM64_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  echo "Installing: ${missing[*]}"
-  dpkg --print-foreign-architectures | grep -qx arm64 || "${as_root[@]}" dpkg --add-architecture arm64
-  apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
-  "${apt[@]}" update -qq
-  # Without recommends: qemu-user's would register binfmt handlers with the running kernel.
-  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# The cross build's packages, qemu, GoogleTest's sources (the cross build compiles them), gzip
+# and coreutils for the command-line test, and what CPack and lintian need for the package.
+# Without recommends: qemu-user's would register binfmt handlers with the running kernel.
+tav_need cmake make pkg-config googletest gzip coreutils dpkg-dev file lintian
+tav_need --no-install-recommends "${TAV_ARM64_BUILD_PACKAGES[@]}" qemu-user
 cd "$root"  # where the presets are
 not() { ! "$@"; }
 
@@ -50,9 +34,13 @@ ctest --preset arm64
 echo "== The arm64 Debian package =="
 cmake --preset deb-arm64 >/dev/null
 cmake --build --preset deb-arm64 >/dev/null
+rm -f "$root"/build/deb-arm64/tavrinel_*_arm64.deb  # so that the one found is this run's
 cpack --preset deb-arm64 >/dev/null
-deb="$root/build/deb-arm64/tavrinel_2.0.0_arm64.deb"
+debs=("$root"/build/deb-arm64/tavrinel_*_arm64.deb)
+deb="${debs[0]}"
 check "cpack made $(basename "$deb")" test -f "$deb"
+check "its programs are arm64 ones" \
+  bash -c 'dpkg-deb --fsys-tarfile "$1" | tar -xOf - ./usr/bin/tavrinel-sums | file - | grep -q aarch64' _ "$deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for need in libqt6widgets6 libssl3; do
   check "depends on $need, found among the arm64 libraries" grep -q "\b$need\b" <<<"$depends"
