@@ -9,7 +9,8 @@
 # folder and every package is built from that unpacked tree, so the binaries come from exactly
 # the source that ships beside them. SOURCE_DATE_EPOCH is the commit's time, so the same commit
 # gives the same bytes in any folder, at any time, under any umask, time zone or locale (the
-# deb and win64 presets add cmake/reproducible.cmake; tools/test-release.sh checks all this).
+# deb, deb-arm64 and win64 presets add cmake/reproducible.cmake; tools/test-release.sh checks
+# all this).
 # With --from-archive it rebuilds a published release from its source archive alone, no git
 # repository needed: the archive is used as it is, its entries' time is the commit's.
 # dist/ is replaced whole. TAV_RELEASE_KEEP=1 keeps the scratch folder and prints where it is.
@@ -30,10 +31,13 @@ fi
 
 # The Linux build's packages, dpkg-shlibdeps for the .deb's dependencies (dpkg-dev, file), the
 # mingw-w64 cross compiler, NSIS for the installer, Debian's strip-nondeterminism for what CPack
-# leaves to chance in its archives.
+# leaves to chance in its archives; and for the arm64 .deb the arm64 cross build's packages,
+# which add arm64 to dpkg's architectures where it is missing (no recommends: the arm64 Qt's
+# is its OpenGL development files, which the build does not use).
 TAV_RELEASE_PACKAGES=("${TAV_BUILD_PACKAGES[@]}" git dpkg-dev file g++-mingw-w64-x86-64-posix
                       nsis strip-nondeterminism)
 tav_need "${TAV_RELEASE_PACKAGES[@]}"
+tav_need --no-install-recommends "${TAV_ARM64_BUILD_PACKAGES[@]}"
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/tavrinel-release.XXXXXX")"
 if [ "${TAV_RELEASE_KEEP:-}" = 1 ]; then
@@ -84,7 +88,8 @@ tool_version() {
   { dpkg-query -W -f='${Version}\n' "$1:$(dpkg --print-architecture)" 2>/dev/null ||
     dpkg-query -W -f='${Version}\n' "$1" 2>/dev/null || echo "not installed"; } | sed -n 1p
 }
-for p in g++-12 qt6-base-dev libssl-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+for p in g++-12 qt6-base-dev libssl-dev g++-12-aarch64-linux-gnu binutils-aarch64-linux-gnu \
+         qt6-base-dev:arm64 libssl-dev:arm64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev nsis cmake dpkg-dev git gzip strip-nondeterminism; do
   printf '  %-28s %s\n' "$p" "$(tool_version "$p")"
 done
@@ -126,8 +131,7 @@ source_archive() {
 src="$scratch/$name"
 
 # A Debian package from the presets of one name (configure, build, package into build/PRESET):
-# deb (amd64) today; another architecture is presets of its own (a cross toolchain) and one
-# more line at the end.
+# deb (amd64), and deb-arm64, cross-built with cmake/aarch64-linux-gnu.cmake.
 debian_package() {  # preset architecture
   echo "== Debian package ($2) =="
   local out="$src/build/$1"  # where the preset builds and packs
@@ -164,6 +168,7 @@ windows_packages() {
 
 source_archive
 debian_package deb amd64
+debian_package deb-arm64 arm64
 windows_packages
 
 # coreutils' format, names in a fixed order: `sha256sum -c SHA256SUMS` inside dist/.

@@ -87,9 +87,10 @@ done
 dist_one="$one/dist" dist_two="$two/dist"
 version="$(sed -n 's/^Releasing tavrinel-\([^ ]*\) from .*/\1/p' "$work/release-one.log")"
 printf '%s\n' SHA256SUMS "tavrinel-$version-win64-setup.exe" "tavrinel-$version-win64.zip" \
-  "tavrinel-$version.tar.gz" "tavrinel_${version}_amd64.deb" >"$work/dist-expected"
+  "tavrinel-$version.tar.gz" "tavrinel_${version}_amd64.deb" "tavrinel_${version}_arm64.deb" \
+  >"$work/dist-expected"
 (cd "$dist_one" && LC_ALL=C ls) >"$work/dist-got"
-check "dist/ holds the source archive, the .deb, the zip, the installer and SHA256SUMS" \
+check "dist/ holds the source archive, the two .debs, the zip, the installer and SHA256SUMS" \
   diff -u "$work/dist-expected" "$work/dist-got"
 sums_ok() { (cd "$1" && sha256sum --quiet -c SHA256SUMS); }
 check "sha256sum -c SHA256SUMS passes in dist/" sums_ok "$dist_one"
@@ -97,7 +98,7 @@ lists_sums_of_all() {  # every file but SHA256SUMS is listed, in coreutils' "HAS
   diff <(grep -v '^SHA256SUMS$' "$work/dist-expected") \
        <(sed -n 's/^[0-9a-f]\{64\}  \(.*\)$/\1/p' "$dist_one/SHA256SUMS" | LC_ALL=C sort)
 }
-check "SHA256SUMS lists the other four files" lists_sums_of_all
+check "SHA256SUMS lists the other five files" lists_sums_of_all
 archive_is_commit() {  # the source archive holds exactly the commit's files
   diff <(git -C "$root" ls-tree -r --name-only "$commit" | sed "s|^|tavrinel-$version/|" | sort) \
        <(tar -tzf "$dist_one/tavrinel-$version.tar.gz" | grep -v '/$' | sort)
