@@ -70,6 +70,19 @@ tav_bounded() {  # seconds, the script's arguments...
   trap 'exit 124' TERM INT
 }
 
+# Wine in a prefix of the caller's own: sets `wine` and `wineserver`, the prefix's environment
+# (64-bit, no Mono or Gecko prompts, no debug output; further DLL overrides may be given), and
+# stops that prefix's wineserver when the script exits. Call it after tav_start_xvfb, so the
+# server ends before the X server it draws on.
+tav_wine() {  # prefix folder, [more DLL overrides]
+  wine=/usr/lib/wine/wine64
+  wineserver=/usr/lib/wine/wineserver
+  [ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
+  export WINEPREFIX="$1" WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=${2:+;$2}"
+  tav_at_exit "WINEPREFIX='$WINEPREFIX' '$wineserver' -k >/dev/null 2>&1; true"
+}
+
 # Commands run when the script exits, the last added first. Each runs to its end even under
 # `set -e` (a `kill` of a process that already ended fails), and every one runs; the script's
 # exit status stays its own, and they find it in `tav_status`.

@@ -315,13 +315,7 @@ windows_readme() {
 }
 check "the readme is in Korean and English, with Windows line ends" windows_readme "$readme"
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
-export WINEPREFIX="$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# Only this prefix's wineserver (WINEPREFIX is set), before our X server goes.
-tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
+tav_wine "$win_build/wineprefix"
 (cd "$folder" && exec "$wine" tavrinel.exe) >"$work/wine.log" 2>&1 &
 app_pid=$!
 tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"

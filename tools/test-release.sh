@@ -152,15 +152,9 @@ check "the installer asks for no administrator (asInvoker)" \
   grep -aq 'level="asInvoker"' "$setup"
 
 # ---------------------------------------------------------------- the installer under Wine
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
-# A prefix of our own; no Mono or Gecko prompts; no menu entries written into this machine's
-# own desktop for the shortcut the installer makes.
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 tav_start_xvfb
-tav_at_exit "WINEPREFIX='$WINEPREFIX' '$wineserver' -k >/dev/null 2>&1; true"
+# No menu entries written into this machine's own desktop for the shortcut the installer makes.
+tav_wine "$work/wineprefix" "winemenubuilder.exe=d"
 w() { timeout 120 "$wine" "$@" </dev/null; }
 
 # What a failure saw: the active window, the visible top-level windows, a screenshot.

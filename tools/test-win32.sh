@@ -22,17 +22,10 @@ echo "== Windows build (mingw-w64) =="
 cmake --build --preset win32
 
 echo "== Windows suites under Wine =="
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
-export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
 # Never the caller's display: no window flashes on a desktop, and a picture of a failure shows
 # only our windows.
 tav_start_xvfb
-# Only what this script started: this prefix's wineserver (before our X server goes).
-tav_at_exit "'$wineserver' -k >/dev/null 2>&1; true"
+tav_wine "$build/wineprefix"
 
 # Keep the server alive between the test programs, so each does not start Wine's helpers anew.
 mkdir -p "$WINEPREFIX"
