@@ -2,6 +2,8 @@
 #include "shell.h"
 #include "window/commands.h"
 
+#include <gdiplus.h>
+
 namespace tav::win32::testing {
 namespace {
 
@@ -90,21 +92,37 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   }
 }
 
-// bg.png from the current folder is drawn over the client area; without it the window shows
-// its white class background.
-TEST(MainWindow, BackgroundFromTheCurrentFolderOrWhite) {
-  static const char kPng[] =  // 16 x 9, all of the colour C8 32 14
-      "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x10\x00\x00"
-      "\x00\x09\x08\x02\x00\x00\x00\xb4\x48\x3b\x65\x00\x00\x00\x14\x49\x44\x41\x54\x78\xda\x63"
-      "\x38\x61\x24\x42\x12\x62\x18\xd5\x30\x28\x34\x00\x00\x3f\x16\x97\xe1\x13\xd9\x90\xed\x00"
-      "\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82";
-  for (const COLORREF want : {RGB(255, 255, 255), RGB(0xC8, 0x32, 0x14)}) {
-    if (want != RGB(255, 255, 255))
-      std::ofstream("bg.png", std::ios::binary).write(kPng, sizeof kPng - 1);
+// bg.png from the current folder, scaled once to the 1280 x 720 the paint covers, is what every
+// paint draws; without it, or where it is transparent, the window shows white. A picture whose
+// decoded pixels would take more than the bound is never decoded and leaves the window white:
+// GDI+ writes the pictures, each of one colour (8192 x 4097 pixels are 4 KB on disk).
+TEST(MainWindow, BackgroundScaledOnceOrWhiteOverTheBound) {
+  namespace gdip = Gdiplus::DllExports;
+  const CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0, 0, 0xf8, 0x1e, 0xf3, 0x2e}};
+  const COLORREF white = RGB(255, 255, 255), colour = RGB(0xC8, 0x32, 0x14);
+  const std::tuple<const char*, int, int, Gdiplus::ARGB, COLORREF, SIZE> cases[] = {
+      {"none", 0, 0, 0, white, {0, 0}},
+      {"one row over the bound", 8192, 4097, 0xFFC83214, white, {0, 0}},
+      {"at the bound", 8192, 4096, 0xFFC83214, colour, {1280, 720}},
+      {"transparent", 16, 9, 0x00C83214, white, {1280, 720}},
+  };
+  static_assert(kMaxBackgroundBytes == 8192 * 4096 * 4);
+  for (const auto& [name, width, height, argb, want, kept] : cases) {
+    SCOPED_TRACE(name);
+    if (width) {
+      Gdiplus::GpBitmap* picture = nullptr;
+      ASSERT_EQ(gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat1bppIndexed,
+                                                nullptr, &picture), Gdiplus::Ok);
+      const Gdiplus::ColorPalette palette = {0, 1, {argb}};
+      gdip::GdipSetImagePalette(picture, &palette);
+      EXPECT_EQ(gdip::GdipSaveImageToFile(picture, L"bg.png", &kPngEncoder, nullptr), Gdiplus::Ok);
+      gdip::GdipDisposeImage(picture);
+    }
     MainWindow main;
     const HDC dc = GetDC(main.window);
     EXPECT_EQ(GetPixel(dc, 600, 80), want);
     ReleaseDC(main.window, dc);
+    EXPECT_EQ(std::pair(BackgroundSize().cx, BackgroundSize().cy), std::pair(kept.cx, kept.cy));
   }
   std::filesystem::remove("bg.png");
 }

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "engine/owned.h"
@@ -19,16 +21,98 @@ namespace {
 
 void DisposeImage(Gdiplus::GpImage* image) { gdip::GdipDisposeImage(image); }
 void DeleteGraphics(Gdiplus::GpGraphics* graphics) { gdip::GdipDeleteGraphics(graphics); }
+void CloseFileHandle(HANDLE file) { CloseHandle(file); }
+void FreeGlobal(HGLOBAL memory) { GlobalFree(memory); }
+void ReleaseStream(IStream* stream) { stream->Release(); }
 using Image = Owned<Gdiplus::GpImage*, DisposeImage>;
 using Graphics = Owned<Gdiplus::GpGraphics*, DeleteGraphics>;
+using File = Owned<HANDLE, CloseFileHandle>;
+using GlobalMemory = Owned<HGLOBAL, FreeGlobal>;
+using Stream = Owned<IStream*, ReleaseStream>;
 
 HINSTANCE g_instance = nullptr;
-// The background picture: created with the main window, deleted when it is destroyed (GDI+
-// is still running then; it is shut down only after the message loop).
+// The background picture as the paint draws it: created with the main window, deleted when it
+// is destroyed (GDI+ is still running then; it is shut down only after the message loop).
 Image g_background;
 
 constexpr int kPictureWidth = 1280;
 constexpr int kPictureHeight = 720;
+
+// A PNG names its size in the IHDR chunk that must follow the signature: enough to refuse a
+// picture without decoding it (GDI+ under Wine decodes the whole picture as it loads it).
+constexpr std::size_t kPngHeaderBytes = 24;
+bool PngWithinBound(const BYTE* header) {
+  static constexpr BYTE kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                      0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  const auto bigEndian = [](const BYTE* p) {
+    return std::uint64_t{p[0]} << 24 | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 8 | p[3];
+  };
+  // 32 bits a pixel; each side is bounded first, so the product cannot overflow.
+  constexpr std::uint64_t kMaxPixels = kMaxBackgroundBytes / 4;
+  const std::uint64_t width = bigEndian(header + 16), height = bigEndian(header + 20);
+  return std::equal(kStart, kStart + 16, header) && width <= kMaxPixels &&
+         height <= kMaxPixels && width * height <= kMaxPixels;
+}
+
+bool ReadExactly(HANDLE file, BYTE* into, std::uint64_t size) {
+  while (size > 0) {
+    DWORD got = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<std::uint64_t>(size, 1u << 20));
+    if (!ReadFile(file, into, ask, &got, nullptr) || got == 0) return false;
+    into += got, size -= got;
+  }
+  return true;
+}
+
+// The picture file's bytes, in a memory stream GDI+ decodes from: read through the handle the
+// checks were made on, so what is decoded is what was checked. Only a PNG on disk whose
+// decoded pixels fit the bound, and whose file does too; anything else holds nothing. A FIFO or
+// device named bg.png is never read, so it cannot hold up the window's start.
+Stream ReadPicture(const wchar_t* name, GlobalMemory& memory) {
+  const HANDLE opened = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const File file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+  LARGE_INTEGER size = {};
+  BYTE header[kPngHeaderBytes];
+  if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
+      size.QuadPart < static_cast<LONGLONG>(kPngHeaderBytes) ||
+      static_cast<std::uint64_t>(size.QuadPart) > kMaxBackgroundBytes ||
+      !ReadExactly(file.get(), header, kPngHeaderBytes) || !PngWithinBound(header))
+    return Stream();
+  memory.reset(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart)));
+  auto* bytes = memory ? static_cast<BYTE*>(GlobalLock(memory.get())) : nullptr;
+  if (!bytes) return Stream();
+  std::copy_n(header, kPngHeaderBytes, bytes);
+  const bool read = ReadExactly(file.get(), bytes + kPngHeaderBytes, size.QuadPart - kPngHeaderBytes);
+  GlobalUnlock(memory.get());
+  Stream stream;
+  if (!read || FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.put()))) return Stream();
+  return stream;
+}
+
+// The picture scaled once to the 1280 x 720 the paint covers; the decoded picture goes as soon
+// as it is scaled. Every paint then copies those pixels one to one, whatever size the file had.
+Image LoadBackground(const wchar_t* name) {
+  GlobalMemory memory;  // outlives the stream and the picture decoded from it
+  const Stream stream = ReadPicture(name, memory);
+  Image picture, kept;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (!stream || gdip::GdipLoadImageFromStream(stream.get(), picture.put()) != Gdiplus::Ok ||
+      gdip::GdipCreateBitmapFromScan0(kPictureWidth, kPictureHeight, 0, PixelFormat32bppRGB,
+                                      nullptr, &bitmap) != Gdiplus::Ok)
+    return Image();
+  kept.reset(bitmap);
+  // Without alpha, which GDI+ (Wine's most of all) draws by far the fastest. A transparent
+  // part is laid over white once here, as the paint used to lay it over the white class
+  // background each time.
+  Graphics graphics;
+  if (gdip::GdipGetImageGraphicsContext(kept.get(), graphics.put()) != Gdiplus::Ok ||
+      gdip::GdipGraphicsClear(graphics.get(), 0xFFFFFFFF) != Gdiplus::Ok ||
+      gdip::GdipDrawImageRectI(graphics.get(), picture.get(), 0, 0, kPictureWidth,
+                               kPictureHeight) != Gdiplus::Ok)
+    return Image();
+  return kept;
+}
 
 void PaintBackground(HWND window) {
   PAINTSTRUCT paint;
@@ -45,7 +129,17 @@ void PaintBackground(HWND window) {
 }  // namespace
 
 void SetInstance(HINSTANCE instance) { g_instance = instance; }
+
 HINSTANCE Instance() { return g_instance; }
+
+SIZE BackgroundSize() {
+  UINT width = 0, height = 0;
+  if (g_background) {
+    gdip::GdipGetImageWidth(g_background.get(), &width);
+    gdip::GdipGetImageHeight(g_background.get(), &height);
+  }
+  return {static_cast<LONG>(width), static_cast<LONG>(height)};
+}
 
 AppState& SharedState() {
   static AppState state;
@@ -81,8 +175,7 @@ void CreateControls(HWND window) {
   FillOpenFileRecord(OpenFileRecord(), window, Wide(state.selectedPath), kPathCapacity,
                      Wide(state.fileTitle), kTitleCapacity);
 
-  if (gdip::GdipLoadImageFromFile(L"bg.png", g_background.put()) != Gdiplus::Ok)
-    g_background.reset();
+  g_background = LoadBackground(L"bg.png");
 
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);

@@ -16,6 +16,9 @@ HINSTANCE Instance();
 AppState& SharedState();
 Win32Ui& SharedUi();
 
+// The size of the picture every paint draws: 0 x 0 without one.
+SIZE BackgroundSize();
+
 // Window class name and title.
 const wchar_t* WindowTitle();
 
