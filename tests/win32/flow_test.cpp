@@ -61,19 +61,24 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
 // The dialog opens on the selection with its one filter. Cancel, or a name too long for the
 // 260-unit path (the dialog fails and writes the size it needed into the path), leaves the
 // selection exactly as it was, and the run still reads that file; the name too long gets the
-// missing-file warning at once. A typed name of a file not there yet becomes the selection,
-// and the run warns about it.
+// missing-file warning at once. A typed name of a file not there yet that fits, up to 259
+// units, becomes the selection, and the run warns about it.
 TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   // The suite's folder, "abc.txt" (7 units) taken off its file's path.
-  const std::wstring folder = Abc().substr(0, Abc().size() - 7), fresh = folder + L"새 파일.txt";
-  for (const auto& typed : {L""s, folder + std::wstring(262 - folder.size(), L'a'), fresh}) {
-    SCOPED_TRACE(typed.empty() ? "cancelled" : typed == fresh ? "a new file" : "262 units");
+  const std::wstring folder = Abc().substr(0, Abc().size() - 7);
+  const auto units = [&](std::size_t n) { return folder + std::wstring(n - folder.size(), L'a'); };
+  const std::tuple<const char*, std::wstring, std::wstring> cases[] = {  // name, typed, title taken
+      {"cancelled", L"", L""}, {"a new file", folder + L"새 파일.txt", L"새 파일.txt"},
+      {"259 units", units(259), std::wstring(259 - folder.size(), L'a')},
+      {"260 units", units(260), L""}};
+  for (const auto& [name, typed, title] : cases) {
+    SCOPED_TRACE(name);
     WindowWatch watch;
     MainWindow main;
     DropFiles(main.window, Abc() + L'\0');
     const AppState before = SharedState();
     std::wstring opened;  // the number of filters, the one shown and the name box, as it opened
-    watch.onFileDialog = [&](HWND dialog) {
+    watch.onFileDialog = [&, &typed = typed](HWND dialog) {
       const HWND box = GetDlgItem(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1);
       opened = std::to_wstring(SendDlgItemMessageW(dialog, cmb1, CB_GETCOUNT, 0, 0)) + L" " +
                TextOf(GetDlgItem(dialog, cmb1)) + L" " + TextOf(box);
@@ -82,13 +87,29 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
     };
     main.Command(ID_BROWSE);
     EXPECT_EQ(opened, L"1 모든 파일 abc.txt");
-    const bool taken = typed == fresh;
+    const bool taken = !title.empty();
     EXPECT_EQ(SharedState() == before, !taken);
-    EXPECT_STREQ(Wide(SharedState().fileTitle), taken ? L"새 파일.txt" : L"abc.txt");
-    EXPECT_EQ(main.Shown(Control::PathDisplay), taken ? fresh : Abc());
+    EXPECT_EQ(Wide(SharedState().fileTitle), taken ? title : L"abc.txt");
+    EXPECT_EQ(main.Shown(Control::PathDisplay), taken ? typed : Abc());
     main.Command(ID_RUN);
     EXPECT_EQ(main.Shown(Control::ResultCrc32), taken ? L"" : L"352441c2");
     EXPECT_EQ(watch.boxes, std::vector<SeenBox>(!typed.empty(), kMissingFileWarning));
+  }
+}
+
+// The compare box holds 255 units: a value of that length typed into the real edit matches a
+// display showing it; one unit more is read cut and matches nothing.
+TEST(MainWindow, CompareBoxHolds255Units) {
+  for (const std::size_t length : {255u, 256u}) {
+    SCOPED_TRACE(length);
+    WindowWatch watch;
+    MainWindow main;
+    SetWindowTextW(main.Control(Control::ResultSha512), std::wstring(255, L'a').c_str());
+    SetWindowTextW(main.Control(Control::CompareInput), std::wstring(length, L'a').c_str());
+    main.Command(ID_COMPARE);
+    ASSERT_EQ(watch.boxes.size(), 1u);
+    EXPECT_EQ(std::get<0>(watch.boxes[0]),
+              length == 255 ? L"일치하는 해시 값이 있습니다" : L"일치하는 해시값이 없습니다");
   }
 }
 
