@@ -3,6 +3,8 @@
 
 #include <gdiplus.h>
 
+#include "engine/owned.h"
+
 namespace tav::win32::testing {
 namespace {
 
@@ -43,13 +45,17 @@ TEST(MainWindow, CreatedAsLaidOutAndEndedByItsQuitMessage) {
   EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 0);
 }
 
+// A file named from the suite's own folder: the open-file dialog may change the current one.
+std::filesystem::path Beside(const wchar_t* name) {
+  wchar_t suite[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, suite, MAX_PATH);
+  return std::filesystem::path(suite).replace_filename(name);
+}
+
 // tavrinel.exe's one resource is its manifest: run as the invoker, the classic controls; no
 // icon, no version resource.
 TEST(Executable, ManifestOnly) {
-  // Found from the suite's own file: the open-file dialog may change the current folder.
-  wchar_t suite[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, suite, MAX_PATH);
-  const std::wstring path = std::filesystem::path(suite).replace_filename(TAV_APP_FROM_TESTS);
+  const std::wstring path = Beside(TAV_APP_FROM_TESTS);
   const HMODULE data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(1), RT_MANIFEST);
   const std::string manifest(static_cast<const char*>(LockResource(LoadResource(data, found))),
@@ -59,6 +65,109 @@ TEST(Executable, ManifestOnly) {
   EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
   EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 0u);
   EXPECT_EQ(GetFileVersionInfoSizeW(path.c_str(), nullptr), 0u);
+}
+
+// Another program's visible top-level windows, and its window texts (GetWindowTextW would
+// read only a caption there).
+std::vector<HWND> WindowsOf(DWORD process) {
+  std::pair<DWORD, std::vector<HWND>> found = {process, {}};
+  EnumWindows([](HWND window, LPARAM data) -> BOOL {
+    auto& [id, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == id && IsWindowVisible(window)) windows.push_back(window);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+std::wstring AskText(HWND window) {
+  wchar_t text[1024] = {};
+  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Does `action` until `effect` is seen, waiting ten seconds each time, three times at most.
+bool Until(const std::function<void()>& action, const std::function<bool()>& effect) {
+  for (int tries = 0; tries < 3; ++tries) {
+    action();
+    for (const ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(50))
+      if (effect()) return true;
+  }
+  return false;
+}
+
+void EndProcess(HANDLE process) { TerminateProcess(process, 1), CloseHandle(process); }
+// A program still running when its test ends is ended with it.
+using Process = Owned<HANDLE, EndProcess>;
+
+// A value copied stays on the clipboard once the program has closed, for whatever is pasted
+// into next: tavrinel.exe itself picks abc.txt in its dialog, runs, copies the CRC-32, answers
+// its box and closes; this suite, another program, then reads the clipboard.
+TEST(Executable, CopiedValueOutlivesIt) {
+  ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
+  const std::wstring abc = Beside(L"abc.txt");
+  STARTUPINFOW start = {};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION started = {};
+  ASSERT_TRUE(CreateProcessW(Beside(TAV_APP_FROM_TESTS).c_str(), nullptr, nullptr, nullptr,
+                             FALSE, 0, nullptr, nullptr, &start, &started));
+  CloseHandle(started.hThread);
+  const Process app(started.hProcess);
+  const DWORD id = started.dwProcessId;
+  const auto post = [](HWND window, UINT message, WPARAM wParam) {
+    return [=] { PostMessageW(window, message, wParam, 0); };
+  };
+  // Its main window's class is named like the title; the open-file dialog has a file-type
+  // list, a message box none. What it showed is printed for a step whose effect did not come.
+  const auto find = [&](const wchar_t* className, bool fileDialog = false) -> HWND {
+    for (const HWND window : WindowsOf(id)) {
+      wchar_t name[256] = {};
+      GetClassNameW(window, name, 256);
+      if (name == std::wstring(className) && (GetDlgItem(window, cmb1) != nullptr) == fileDialog)
+        return window;
+    }
+    return nullptr;
+  };
+  const auto seen = [&] {
+    std::wstring texts = L"seen:";
+    for (const HWND window : WindowsOf(id)) {
+      texts += L" [" + AskText(window) + L"]";
+      for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        texts += L" '" + AskText(c) + L"'";
+    }
+    return texts;
+  };
+  HWND main = nullptr, dialog = nullptr, box = nullptr;
+  ASSERT_TRUE(Until([] {}, [&] { return (main = find(Wide(kWindowTitle))) != nullptr; })) << seen();
+  const auto shown = [&](Control role) {
+    for (const ControlSpec& c : kControlLayout)
+      if (c.role == RoleOf(role)) return AskText(ChildWindowFromPoint(main, {c.x + 2, c.y + 2}));
+    return std::wstring();
+  };
+  // A command posted while its dialog or box is still up would open a second one over it.
+  const auto dialogUp = [&](bool fileDialog) { return find(L"#32770", fileDialog); };
+  ASSERT_TRUE(Until([&] { if (!dialogUp(true)) post(main, WM_COMMAND, ID_BROWSE)(); },
+                    [&] { return (dialog = dialogUp(true)) != nullptr; })) << seen();
+  ASSERT_TRUE(Until([&] {
+    SetDlgItemTextW(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, abc.c_str());
+    post(dialog, WM_COMMAND, IDOK)();
+  }, [&] { return shown(Control::PathDisplay) == abc; })) << seen();
+  ASSERT_TRUE(Until(post(main, WM_COMMAND, ID_RUN),
+                    [&] { return shown(Control::ResultCrc32) == L"352441c2"; })) << seen();
+  ASSERT_TRUE(Until([&] { if (!dialogUp(false)) post(main, WM_COMMAND, ID_COPY_CRC32)(); },
+                    [&] { return (box = dialogUp(false)) != nullptr; })) << seen();
+  ASSERT_TRUE(Until(post(box, WM_COMMAND, IDOK), [&] { return !IsWindow(box); })) << seen();
+  ASSERT_TRUE(Until(post(main, WM_CLOSE, 0),
+                    [&] { return WaitForSingleObject(app.get(), 0) == WAIT_OBJECT_0; }))
+      << seen();
+  std::wstring pasted = L"(the clipboard could not be opened)";
+  if (Until([] {}, [] { return OpenClipboard(nullptr) != FALSE; })) {
+    const HANDLE text = GetClipboardData(CF_UNICODETEXT);
+    pasted = text ? static_cast<const wchar_t*>(GlobalLock(text)) : L"(no text)";
+    if (text) GlobalUnlock(text);
+    CloseClipboard();
+  }
+  EXPECT_EQ(pasted, L"352441c2");
 }
 
 }  // namespace
