@@ -77,18 +77,13 @@ TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
   const std::pair<QPoint, QRgb> probes[] = {{{5, 100}, qRgb(255, 0, 0)}, {{1265, 100}, qRgb(0, 255, 0)},
                                             {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgb(255, 255, 0)}};
   QImage quadrants(64, 36, QImage::Format_RGB32);  // each colour fills one quadrant
-  for (const auto& [at, colour] : probes) {
-    const QRect quadrant(at.x() < 640 ? 0 : 32, at.y() < 360 ? 0 : 18, 32, 18);
-    for (int y = quadrant.top(); y <= quadrant.bottom(); ++y)
-      for (int x = quadrant.left(); x <= quadrant.right(); ++x) quadrants.setPixel(x, y, colour);
-  }
+  for (const auto& [at, colour] : probes)
+    QPainter(&quadrants).fillRect(at.x() < 640 ? 0 : 32, at.y() < 360 ? 0 : 18, 32, 18, QColor(colour));
   for (const char* picture : {"none", "unreadable", "fifo", "quadrants"}) {
     SCOPED_TRACE(picture);
     QFile::remove("bg.png");
     if (picture[0] == 'u') WriteFile("bg.png", "\x89PNG not really");
-    if (picture[0] == 'f') {
-      ASSERT_EQ(::mkfifo("bg.png", 0600), 0);
-    }
+    if (picture[0] == 'f') { ASSERT_EQ(::mkfifo("bg.png", 0600), 0); }
     if (picture[0] == 'q') quadrants.save("bg.png");
     const QImage shot = Open().grab().toImage();
     for (const auto& [at, colour] : probes)
@@ -108,7 +103,8 @@ TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
 // copy reaches the system clipboard. Message boxes as the user sees them.
 TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   Open();
-  const auto dropUrls = [&](QPoint at, const QList<QUrl>& urls) {
+  const auto drop = [&](QPoint at, const QStringList& paths, QList<QUrl> urls = {}) {
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
     QMimeData mime;
     mime.setUrls(urls);
     mime.setText("/etc/hostname");
@@ -116,11 +112,6 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     QCoreApplication::sendEvent(window_->windowHandle(), &enter);
     QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &dropped);
-  };
-  const auto drop = [&](QPoint at, const QStringList& paths) {
-    QList<QUrl> urls;
-    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
-    dropUrls(at, urls);
   };
   const auto choose = [&](const QString& path) {
     FileChooserSeam::SetNextFileName(path);
@@ -148,7 +139,7 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   const QByteArray raw = QFile::encodeName(scratch_.path()) + "/\xff\xfe.bin";
   std::ofstream(raw.constData()) << "hello";
   const QString lookalike = WriteFile("\uFFFD\uFFFD.bin", "DIFFERENT");
-  dropUrls({640, 600}, {QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
+  drop({640, 600}, {}, {QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
   EXPECT_EQ(Find("pathDisplay")->text(), lookalike);
   choose(lookalike);  // the dialog's name for both files
   EXPECT_EQ(captions_.size(), 3);
@@ -182,7 +173,7 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   MessageSeam::Clear();
   for (MessageIcon icon : {MessageIcon::Warning, MessageIcon::None}) {
     QMessageBox* seen = nullptr;
-    QTimer::singleShot(50, [&] {
+    QTimer::singleShot(0, [&] {  // runs in the box's own event loop
       seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(seen, nullptr);
       EXPECT_EQ(seen->windowTitle() + seen->text(), "경고<b>보고서</b>.pdf");
