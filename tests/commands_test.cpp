@@ -53,10 +53,10 @@ TEST(CompareHashValue, ExactFirstMatchInSlotOrder) {
     EXPECT_TRUE(shell.Route(ID_COMPARE));
     const testing::Shown& box = shell.ui.messages.at(0);
     const std::u16string value = c.match == c.changed ? c.changedTo : c.match < 0 ? u"" : kShown[c.match];
-    EXPECT_EQ(box.text, c.match < 0 ? kNoMatch
-                                    : c.title + u" 파일에 " + kLabels[c.match] + u"해시 값 " + value + u" 와 일치합니다");
-    EXPECT_EQ(box.caption, c.match < 0 ? kNoMatch : u"일치하는 해시 값이 있습니다");
-    EXPECT_EQ(box.icon, MessageIcon::None);
+    EXPECT_EQ(std::tie(box.text, box.caption, box.icon),
+              std::tuple(c.match < 0 ? kNoMatch
+                                     : c.title + u" 파일에 " + kLabels[c.match] + u"해시 값 " + value + u" 와 일치합니다",
+                         c.match < 0 ? kNoMatch : u"일치하는 해시 값이 있습니다", MessageIcon::None));
     // The box keeps what was typed; the working texts are cleared.
     EXPECT_EQ(shell.ui.Text(Control::CompareInput), c.input);
     EXPECT_EQ(shell.state.compareInput[0], 0);
@@ -75,10 +75,10 @@ TEST(CopyResultText, SelectsCopiesAndSaysHowToPaste) {
     EXPECT_EQ(shell.ui.clipboard, i == kSlotCount ? u"" : kShown[slot]);
     const std::u16string display = shell.ui.names[int(ResultDisplay(SlotAt(slot)))];
     EXPECT_EQ(shell.ui.log, (std::vector<std::u16string>{u"select-all " + display, u"copy " + display, u"message"}));
-    EXPECT_EQ(shell.ui.messages[0].text, kLabels[slot] + u" 해시 값이 클립보드에 복사되었습니다\n복사된 값을 붙여 넣으려면 "
-              u"Ctrl + V키를 누르거나 마우스 오른쪽으로 메뉴를 호출 한뒤에 '붙여넣기'로 값을 붙여넣기 할수 있습니다");
-    EXPECT_EQ(shell.ui.messages[0].caption, u"알림");
-    EXPECT_EQ(shell.ui.messages[0].icon, MessageIcon::None);
+    const testing::Shown& box = shell.ui.messages.at(0);
+    EXPECT_EQ(std::tie(box.text, box.caption, box.icon),
+              std::tuple(kLabels[slot] + u" 해시 값이 클립보드에 복사되었습니다\n복사된 값을 붙여 넣으려면 Ctrl + V키를 누르거나 "
+                         u"마우스 오른쪽으로 메뉴를 호출 한뒤에 '붙여넣기'로 값을 붙여넣기 할수 있습니다", u"알림", MessageIcon::None));
   }
 }
 
@@ -100,57 +100,44 @@ TEST(FileTitleOf, NameAndExtensionByThePlatformsRule) {
   }
 }
 
-// What every selection does: the path shown, the run offered, copy and compare withdrawn.
-std::vector<std::u16string> Selected(const std::u16string& path) {
-  return {u"set pathDisplay " + path, u"enable runButton", u"disable crc32CopyButton",
-          u"disable md5CopyButton", u"disable sha1CopyButton", u"disable sha256CopyButton",
-          u"disable sha512CopyButton", u"disable compareButton"};
-}
-
 // Dropped or chosen, a file becomes the selection only whole: a path of 259 units is taken, one
 // of 260 keeps the previous selection to the last unit and gets the run's warning, and so does
 // anything but a choice in the dialog (which starts from the previous path), whatever it left
 // in its buffers. The old values stay until the next run.
 TEST(FileSelection, OnlyAWholePathReplacesTheSelection) {
   const std::u16string folder = u"/" + std::u16string(250, u'd') + u"/";  // 252 units
-  struct Case {
-    const char* what;
-    bool drop;
-    Choice choice;
-    std::u16string path, title;  // the title when taken
-    bool taken, warned;
-  };
-  const Case cases[] = {
+  // How the file comes (a drop, or the dialog's answer), its path, the title when taken.
+  const std::tuple<const char*, bool, Choice, std::u16string, std::u16string, bool, bool> cases[] = {
       {"drop of 259 units", true, Choice::Chosen, folder + u"1234567", u"1234567", true, false},
       {"drop of 260 units", true, Choice::Chosen, folder + u"12345678", u"", false, true},
       {"dialog choice", false, Choice::Chosen, u"/new/two.iso", u"two.iso", true, false},
       {"dialog cancelled", false, Choice::Cancelled, u"/new/two.iso", u"", false, false},
       {"dialog name too long", false, Choice::TooLong, u"/new/two.iso", u"", false, true},
       {"dialog name of two files", false, Choice::Ambiguous, u"/new/two.iso", u"", false, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, drop, choice, path, title, taken, warned] : cases) {
+    SCOPED_TRACE(what);
     Shell shell;
     AcceptDroppedPath(shell.state, shell.ui, u"/old/one.bin");
     const AppState before = shell.state;
     shell.ui.log.clear();
     std::vector<std::u16string> expected;
-    if (c.drop) {
-      AcceptDroppedPath(shell.state, shell.ui, c.path);
+    if (drop) {
+      AcceptDroppedPath(shell.state, shell.ui, path);
     } else {
-      shell.ui.choice = c.choice;
-      shell.ui.choicePath = c.path;
+      shell.ui.choice = choice;
+      shell.ui.choicePath = path;
       shell.ui.choiceTitle = u"two.iso";
       EXPECT_TRUE(shell.Route(ID_BROWSE));
       expected.push_back(u"dialog from /old/one.bin");
     }
-    if (c.warned) expected.push_back(u"message");
-    if (c.taken)
-      for (const auto& entry : Selected(c.path)) expected.push_back(entry);
+    if (warned) expected.push_back(u"message");
+    if (taken)  // the path shown, the run offered, copy and compare withdrawn
+      expected.insert(expected.end(), {u"set pathDisplay " + path, u"enable runButton", u"disable crc32CopyButton",
+                                       u"disable md5CopyButton", u"disable sha1CopyButton", u"disable sha256CopyButton",
+                                       u"disable sha512CopyButton", u"disable compareButton"});
     EXPECT_EQ(shell.ui.log, expected);
-    EXPECT_EQ(shell.state == before, !c.taken);
-    if (c.taken) {
-      EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), c.title);
-    }
+    EXPECT_EQ(shell.state == before, !taken);
+    EXPECT_EQ(TextView(shell.state.fileTitle, kTitleCapacity), taken ? title : u"one.bin");
     for (const auto& shown : shell.ui.messages) EXPECT_EQ(shown.caption, u"경고");
     EXPECT_EQ(shell.ui.Text(Control::ResultMd5), kShown[1]);
   }

@@ -25,10 +25,7 @@ namespace fs = std::filesystem;
 // A fresh folder, removed with everything in it when the test ends.
 struct ScratchDir {
   ScratchDir() { fs::create_directories(path); }
-  ~ScratchDir() {
-    std::error_code ignored;  // never throw from here: a file may still be held open
-    fs::remove_all(path, ignored);
-  }
+  ~ScratchDir() { fs::remove_all(path, ignored_); }  // never throws: a file may still be open
   std::u16string Write(const fs::path& name, const std::string& bytes) const {
     fs::create_directories((path / name).parent_path());
     std::ofstream(path / name, std::ios::binary) << bytes;
@@ -38,6 +35,7 @@ struct ScratchDir {
     const std::u8string s = p.u8string();
     return Utf8ToUtf16(std::string(s.begin(), s.end()));
   }
+  std::error_code ignored_;
   const fs::path path = fs::temp_directory_path() / ("tavrinel-" + std::to_string(std::random_device{}()));
 };
 
@@ -91,8 +89,7 @@ TEST(Platform, NoChecksumOfWhatIsNotAReadableFile) {
   const HANDLE writer = CreateFileW((dir.path / "busy.txt").c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
   WriteFile(writer, "123456789", 9, nullptr, nullptr);
-  const std::u16string busy = RunOn(dir.U16(dir.path / "busy.txt")), accepted[] = {
-      u"warning    ", u"cbf43926    ",
+  const std::u16string busy = RunOn(dir.U16(dir.path / "busy.txt")), accepted[] = {u"warning    ", u"cbf43926    ",
       u"cbf43926 25f9e794323b453885f5181f1b624d0b f7c3bc1d808e04732adf679965ccc34ca7ae3441 "
       u"15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225 "
       u"d9e6762dd1c8eaf6d61b3c6192fc408d4d6d5f1176d0c29169bc24e71c3f274ad27fcd5811b313d681f7e55ec02d73d499c95455b6b5bb503acf574fba8ffe85"};

@@ -93,8 +93,8 @@ TEST_F(WindowTest, ControlsAndBackgroundAsLaidOut) {
 }
 
 // A walk through what the window itself handles. Three files dropped at once: the first is
-// taken wherever they land, even on the editable compare box offered the names as text too
-// (file managers do); text alone names no file. A path of 260 units, dropped or chosen, would
+// taken, even where they land on the editable compare box offered the names as text too (file
+// managers do); text alone names no file. A path of 260 units, dropped or chosen, would
 // have to be cut to some other name (here one that exists): refused with the run's warning,
 // the previous choice kept; 259 units are taken. A name that is not UTF-8 is the file read,
 // dropped or chosen, and shows with U+FFFD; the dialog shows it like the file that its shown
@@ -120,12 +120,8 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   drop({640, 600}, {});
   EXPECT_FALSE(Find<QPushButton>("runButton")->isEnabled());
   QStringList files = {WriteFile("첫째 파일.bin", "1"), WriteFile("second.txt", "2"), WriteFile("third", "3")};
-  for (QPoint at : {QPoint(640, 600), QPoint(575, 142) /* compare box */, QPoint(575, 47) /* path */}) {
-    files.move(0, 2);  // each round's first file differs from the one shown
-    drop(at, files);
-    EXPECT_EQ(Find("pathDisplay")->text(), files.first());
-    EXPECT_EQ(Find("compareInput")->text(), "");
-  }
+  drop({575, 142} /* the compare box */, files);
+  EXPECT_EQ(std::pair(Find("pathDisplay")->text(), Find("compareInput")->text()), std::pair(files.first(), QString()));
   const QString other = WriteFile(QString(258 - scratch_.path().size(), u'a'), "other");
   for (const bool dropped : {true, false}) {
     SCOPED_TRACE(dropped ? "dropped" : "chosen");
@@ -155,10 +151,7 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
   Click("runButton");
   EXPECT_EQ(Find("crc32Display")->text(), "3610a686");
   struct Paints : QObject {
-    bool eventFilter(QObject*, QEvent* e) override {
-      count += e->type() == QEvent::Paint;
-      return false;
-    }
+    bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::Paint, false; }
     int count = 0;
   } paints;
   Find("md5Display")->installEventFilter(&paints);
@@ -176,11 +169,11 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     QTimer::singleShot(0, [&] {  // runs in the box's own event loop
       seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(seen, nullptr);
-      EXPECT_EQ(seen->windowTitle() + seen->text(), "경고<b>보고서</b>.pdf");
-      EXPECT_EQ(seen->textFormat(), Qt::PlainText);
-      EXPECT_EQ(seen->icon(), icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
-      EXPECT_EQ(seen->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-      EXPECT_EQ(seen->parentWidget(), window_.get());
+      EXPECT_EQ(std::tuple(seen->windowTitle() + seen->text(), seen->textFormat(), seen->icon(),
+                           seen->standardButtons(), seen->parentWidget()),
+                std::tuple(QString("경고<b>보고서</b>.pdf"), Qt::PlainText,
+                           icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                           QMessageBox::StandardButtons(QMessageBox::Ok), static_cast<QWidget*>(window_.get())));
       seen->button(QMessageBox::Ok)->click();
     });
     window_->Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
@@ -198,29 +191,23 @@ TEST_F(WindowTest, CompareBoxComparesWhatItShows) {
   ui.SetText(Control::ResultCrc32, u"352441c2");
   ui.SetText(Control::ResultSha512, std::u16string(255, u'a').c_str());
   ui.Enable(Control::CompareButton, true);
-  struct Case {
-    const char* what;
-    QString pasted, before;  // pasted at the end of `before`, less its last `after` units
-    int after;
-    QString shown;
-    bool match;
-  };
-  const Case cases[] = {
+  // What is pasted, at the end of the box's text less its last units; what the box then shows.
+  const std::tuple<const char*, QString, QString, int, QString, bool> cases[] = {
       {"a trailing line break", "352441c2\r\n", "", 0, "352441c2", true},
       {"a NUL inside", QString::fromUtf16(u"352441c2\0NOT-THE-VALUE", 22), "", 0, "352441c2", true},
       {"a break inside, between typed text", "41\nXX", "3524c2", 2, "352441c2", true},
       {"255 units", QString(255, u'a'), "", 0, QString(255, u'a'), true},
       {"256 units", QString(256, u'a'), "", 0, QString(256, u'a'), false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, pasted, before, after, shown, match] : cases) {
+    SCOPED_TRACE(what);
     auto* box = Find("compareInput");
-    box->setText(c.before);
-    box->setCursorPosition(int(c.before.size()) - c.after);
-    QGuiApplication::clipboard()->setText(c.pasted);
+    box->setText(before);
+    box->setCursorPosition(int(before.size()) - after);
+    QGuiApplication::clipboard()->setText(pasted);
     QTest::keySequence(box, QKeySequence::Paste);
-    EXPECT_EQ(box->text(), c.shown);
+    EXPECT_EQ(box->text(), shown);
     Click("compareButton");
-    EXPECT_EQ(captions_.last(), c.match ? "일치하는 해시 값이 있습니다" : "일치하는 해시값이 없습니다");
+    EXPECT_EQ(captions_.last(), match ? "일치하는 해시 값이 있습니다" : "일치하는 해시값이 없습니다");
   }
 }
 
@@ -231,9 +218,8 @@ TEST_F(WindowTest, RealDialogListsEveryFileFromThePreviousChoice) {
   for (const char* name : {"README", "notes.txt", "해시"}) WriteFile(QString::fromUtf8(name), "z");
   QFileDialog dialog;
   ConfigureFileDialog(dialog, scratch_.filePath("notes.txt"));
-  EXPECT_EQ(dialog.nameFilters(), QStringList{"모든 파일 (*.*)"});
-  EXPECT_EQ(dialog.selectedFiles(), QStringList{scratch_.filePath("notes.txt")});
-  EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
+  EXPECT_EQ(std::tuple(dialog.nameFilters(), dialog.selectedFiles(), dialog.fileMode()),
+            std::tuple(QStringList{"모든 파일 (*.*)"}, QStringList{scratch_.filePath("notes.txt")}, QFileDialog::AnyFile));
   dialog.show();  // not exec: nothing here waits for a person
   auto* model = dialog.findChild<QFileSystemModel*>();
   const auto listed = [&] { return model->rowCount(model->index(scratch_.path())); };

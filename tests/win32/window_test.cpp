@@ -33,10 +33,8 @@ TEST(MainWindow, CreatedAsLaidOutAndEndedByItsQuitMessage) {
   // The bar counts 0 to 100 in steps of one.
   const HWND bar = SharedUi().ControlWindow(Control::ProgressBar);
   SendMessageW(bar, PBM_STEPIT, 0, 0);
-  EXPECT_EQ(std::tuple(SendMessageW(bar, PBM_GETRANGE, TRUE, 0),
-                       SendMessageW(bar, PBM_GETRANGE, FALSE, 0),
-                       SendMessageW(bar, PBM_GETPOS, 0, 0)),
-            std::tuple(0, 100, 1));
+  EXPECT_EQ(std::tuple(SendMessageW(bar, PBM_GETRANGE, TRUE, 0), SendMessageW(bar, PBM_GETRANGE, FALSE, 0),
+                       SendMessageW(bar, PBM_GETPOS, 0, 0)), std::tuple(0, 100, 1));
   // Closing the window asks the message loop to end with 0.
   DestroyWindow(window);
   MSG quit = {};
