@@ -211,7 +211,7 @@ launch_as_menu_entry() {  # under, what
   check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
   check "the entry says Exec=tavrinel (got $exec_line)" test "$exec_line" = tavrinel
   check "its Path holds bg.png" test -f "$under$path/bg.png"
-  local session=(env -i HOME="$work/home" PATH="$under/usr/bin:/usr/local/bin:/usr/bin:/bin"
+  local session=(env -i HOME="$work/home" PATH="${under%/}/usr/bin:/usr/local/bin:/usr/bin:/bin"
                  DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8)
   # Installed, the plain name must reach /usr/bin by a session's PATH; unpacked, it is put first.
   [ "$under" != / ] || check "a session's PATH finds the package's tavrinel" \
