@@ -1,9 +1,9 @@
 // The main window's controls, painting and drops; every click goes to the shared command router.
 #include "window/qt/main_window.h"
 
-#include <QBuffer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,17 +61,13 @@ class SingleLine final : public QValidator {
 // decoded than the bound, scaled once to the 1280 x 720 it is drawn at. Null when any of that
 // fails: the window then paints white.
 QImage LoadBackground(ChecksumPlatform& platform) {
-  std::u16string name(kBackgroundFile, kBackgroundFile + std::char_traits<char>::length(kBackgroundFile));
+  const std::u16string name(kBackgroundFile, kBackgroundFile + std::char_traits<char>::length(kBackgroundFile));
   const Stream stream = platform.OpenStream(name.c_str());
-  if (!stream) return {};
-  QByteArray bytes;
-  char chunk[65536];
-  while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream.get())) {
-    bytes.append(chunk, static_cast<qsizetype>(got));
-    if (static_cast<std::uint64_t>(bytes.size()) > kMaxBackgroundBytes) return {};
-  }
-  QBuffer buffer(&bytes);
-  QImageReader reader(&buffer);
+  QFile file;  // reads through the stream, which it leaves open; goes before it
+  if (!stream || !file.open(stream.get(), QIODevice::ReadOnly) ||
+      static_cast<std::uint64_t>(file.size()) > kMaxBackgroundBytes)
+    return {};
+  QImageReader reader(&file);
   const QSize size = reader.size();  // from the header, before anything is decoded
   if (!size.isValid() ||
       std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height() > kMaxBackgroundBytes)
