@@ -248,13 +248,22 @@ check "the entry has a quiet uninstall command (got $quiet)" \
 
 # Started as the shortcut starts it: from its working folder.
 working_unix="$(unix_path "${working:-C:\\}")"
-program=""
-start_program() {
-  [ -z "$program" ] || { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; } || true
-  (cd "$working_unix" && exec "$wine" tavrinel.exe) >>"$work/program.log" 2>&1 &
-  program=$!
-  tav_at_exit "kill $program 2>/dev/null; wait $program 2>/dev/null; true"
+# One program at a time in the background, its output appended to a log: a retry ends the try
+# before it, and the script's end ends the last.
+background=""
+stop_background() {
+  [ -z "$background" ] || { kill "$background" 2>/dev/null; wait "$background" 2>/dev/null; } || true
+  background=""
 }
+start_background() {  # log, command...
+  local log="$1"
+  shift
+  stop_background
+  "$@" >>"$log" 2>&1 &
+  background=$!
+  tav_at_exit "kill $background 2>/dev/null; wait $background 2>/dev/null; true"
+}
+start_program() { start_background "$work/program.log" env -C "$working_unix" "$wine" tavrinel.exe; }
 program_window() { find_window 'Tavrinel Ver '; }
 if attempt 2 60 start_program program_window; then
   check "the installed program shows its window: $(xdotool getwindowname "$wid")" true
@@ -264,21 +273,14 @@ else
   sed 's/^/    /' "$work/program.log"
   show_state program
 fi
-kill "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
+stop_background
 # The uninstaller cannot remove a program still running.
 wait_for 30 window_gone 'Tavrinel Ver ' ||
   { echo "the program's window stayed"; show_state program-end; }
 
 # The installer speaks the user's language: Korean under a Korean locale, English otherwise.
-setup_pid=""
 setup_environment=()
-start_setup() {
-  [ -z "$setup_pid" ] || { kill "$setup_pid" 2>/dev/null; wait "$setup_pid" 2>/dev/null; } || true
-  (exec env "${setup_environment[@]}" "$wine" "$setup") >>"$work/setup-ui.log" 2>&1 &
-  setup_pid=$!
-  tav_at_exit "kill $setup_pid 2>/dev/null; wait $setup_pid 2>/dev/null; true"
-}
+start_setup() { start_background "$work/setup-ui.log" env "${setup_environment[@]}" "$wine" "$setup"; }
 installer_title() {  # title prefix, environment...
   local title="$1"
   shift
@@ -292,9 +294,7 @@ installer_title() {  # title prefix, environment...
     sed 's/^/    /' "$work/setup-ui.log"
     show_state "installer-${1#*=}"
   fi
-  kill "$setup_pid" 2>/dev/null || true
-  wait "$setup_pid" 2>/dev/null || true
-  setup_pid=""
+  stop_background
   wait_for 30 window_gone "$title" || true
 }
 installer_title "Tavrinel $version 설치" "${korean[@]}"
