@@ -214,12 +214,14 @@ wait_for() {
   done
 }
 # Runs an action, then waits up to `seconds` for its visible effect; an action whose effect
-# does not come is tried again, `tries` times in all. Both are commands given as strings.
+# does not come is tried again, `tries` times in all, each miss said. Both are commands given
+# as strings; the action's own status does not count, only the effect.
 tav_retry() {  # tries seconds action effect
   local i
   for ((i = 1; i <= $1; i++)); do
     eval "$3" || true
     wait_for "$2" eval "$4" && return 0
+    echo "  try $i of $1: $3 did not lead to $4 within $2 s"
   done
   return 1
 }

@@ -190,16 +190,7 @@ user_files() {  # every file of the user's profile, but the temporary ones
 }
 user_files >"$work/files-before"
 
-# Runs an action and waits for its visible effect, up to `tries` times: on a slow or busy
-# machine Wine may lose a start. Each miss is reported.
-attempt() {  # tries seconds action effect
-  local tries="$1" seconds="$2" action="$3" effect="$4" i
-  for ((i = 1; i <= tries; i++)); do
-    "$action" && wait_for "$seconds" "$effect" && return 0
-    echo "  try $i of $tries: $action did not lead to $effect within $seconds s"
-  done
-  return 1
-}
+# On a slow or busy machine Wine may lose a start: each start below is retried (tav_retry).
 wid=""
 find_window() {  # title prefix
   wid="$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | sed -n 1p)"
@@ -210,7 +201,7 @@ window_gone() { ! find_window "$1"; }
 # The silent install; the command may end before its effects are all visible.
 install_silently() { w "$setup" /S >>"$work/setup.log" 2>&1 || true; }
 installed() { [ -f "$instdir/uninstall.exe" ] && [ -f "$shortcut" ] && entry_exists; }
-if ! attempt 2 60 install_silently installed; then
+if ! tav_retry 2 60 install_silently installed; then
   check "the silent install makes the files, the shortcut and the uninstall entry" false
   cat "$work/setup.log"
   ls -la "$instdir" 2>&1 || true
@@ -265,7 +256,7 @@ start_background() {  # log, command...
 }
 start_program() { start_background "$work/program.log" env -C "$working_unix" "$wine" tavrinel.exe; }
 program_window() { find_window 'Tavrinel Ver '; }
-if attempt 2 60 start_program program_window; then
+if tav_retry 2 60 start_program program_window; then
   check "the installed program shows its window: $(xdotool getwindowname "$wid")" true
 else
   check "the installed program shows its window" false
@@ -286,7 +277,7 @@ installer_title() {  # title prefix, environment...
   shift
   setup_environment=("$@")
   setup_title() { find_window "$title"; }
-  if attempt 2 60 start_setup setup_title; then
+  if tav_retry 2 60 start_setup setup_title; then
     check "the installer's window is \"$(xdotool getwindowname "$wid")\"" true
   else
     check "the installer's window begins \"$title\"" false
@@ -309,7 +300,7 @@ uninstall_silently() {
   w "$uninstaller" /S >>"$work/uninstall.log" 2>&1 || true
 }
 removed() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && ! entry_exists; }
-if ! attempt 2 60 uninstall_silently removed; then
+if ! tav_retry 2 60 uninstall_silently removed; then
   cat "$work/uninstall.log"
   echo "  left in $instdir:"
   ls -la "$instdir" 2>&1 | sed 's/^/    /'
