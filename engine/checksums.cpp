@@ -1,7 +1,7 @@
-// The checksum run: open check, the CRC-32 pass over the stream, the four digest passes.
+// The checksum run: open check, the platform's five values, each display in slot order.
 #include "engine/checksums.h"
 
-#include <cstdint>
+#include <string>
 
 #include "engine/crc32.h"
 #include "engine/read_buffer.h"
@@ -16,22 +16,14 @@ constexpr std::size_t kCrcRead = 256 * 1024;
 constexpr int kOpeningSteps = 20;
 constexpr int kBudget = 100;
 
-void DigestPass(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
-  const std::optional<Digest> digest = platform.DigestFile(slot, state.selectedPath);
-  if (!digest) return;
-  RenderDigest(digest->Bytes(), state.Result(slot), kResultCapacity, state.progressCounter,
-               InfoOf(slot).progressCap, ui);
-}
-
 }  // namespace
 
-bool ComputeCrc32(std::FILE* stream, char16_t* out) {
-  ClearText(out, kResultCapacity);
-  // The CRC is the same for any chunking, so this pass reads in units far larger than its
-  // 32 KiB chunk: a request at least as large as the stream's own buffer goes from the
-  // kernel straight into ours, one read(2) each, with no copy through the stream's buffer.
-  // Small reads would make the system calls cost more than the CRC itself; this size still
-  // fits the second-level cache, so the CRC runs over data that the copy left there.
+std::optional<std::uint32_t> ComputeCrc32(std::FILE* stream) {
+  // The CRC is the same for any chunking, so this reads in units far larger than the slot's
+  // 32 KiB chunk: a request at least as large as the stream's own buffer goes from the kernel
+  // straight into ours, one read each, with no copy through the stream's buffer. Small reads
+  // would make the system calls cost more than the CRC itself; this size still fits the
+  // second-level cache, so the CRC runs over data that the copy left there.
   const ReadBuffer buffer(kCrcRead);
   std::uint32_t crc = 0;
   for (;;) {
@@ -39,27 +31,18 @@ bool ComputeCrc32(std::FILE* stream, char16_t* out) {
     if (got == 0) break;
     crc = Crc32(crc, buffer.data(), got);
   }
-  if (std::ferror(stream)) return false;
-  RenderCrc32(crc, out, kResultCapacity);
-  return true;
+  if (std::ferror(stream)) return std::nullopt;
+  return crc;
 }
 
-void ComputeMd5(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
-  DigestPass(state, ui, platform, Slot::Md5);
-}
-
-void ComputeSha(AppState& state, UiOps& ui, ChecksumPlatform& platform, Slot slot) {
-  DigestPass(state, ui, platform, slot);
-}
-
-void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
+RunOutcome RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
   ui.SetProgressPos(0);
   state.progressCounter = 0;
 
   Stream stream = platform.OpenStream(state.selectedPath);
   if (!stream) {
     ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
-    return;
+    return RunOutcome::NotOpened;
   }
 
   while (state.progressCounter < kOpeningSteps) {
@@ -67,28 +50,44 @@ void RunChecksums(AppState& state, UiOps& ui, ChecksumPlatform& platform) {
     ++state.progressCounter;
   }
 
-  char16_t crcText[kResultCapacity];
-  ComputeCrc32(stream.get(), crcText);
-  CopyText(state.Result(Slot::Crc32), kResultCapacity, TextView(crcText, kResultCapacity));
-  ui.SetText(ResultDisplay(Slot::Crc32), state.Result(Slot::Crc32));
-  stream.reset();
-
-  ComputeMd5(state, ui, platform);
-  ui.SetText(ResultDisplay(Slot::Md5), state.Result(Slot::Md5));
-  for (Slot slot : {Slot::Sha1, Slot::Sha256, Slot::Sha512}) {
-    ComputeSha(state, ui, platform, slot);
-    ui.SetText(ResultDisplay(slot), state.Result(slot));
+  // Every value is known before the first is shown; they are shown in slot order, each
+  // digest's bytes taking their progress steps as they are rendered.
+  const FileChecksums sums = platform.Checksums(std::move(stream), state.selectedPath);
+  std::u16string failed;
+  for (const SlotInfo& info : kSlots) {
+    const std::optional<Digest>& value = sums.values[IndexOf(info.slot)];
+    char16_t* text = state.Result(info.slot);
+    if (sums.changed || !value) {
+      if (!failed.empty()) failed += u", ";
+      failed += info.label;
+    } else if (info.slot == Slot::Crc32) {
+      RenderCrc32(Crc32OfDigest(*value), text, kResultCapacity);
+    } else {
+      RenderDigest(value->Bytes(), text, kResultCapacity, state.progressCounter,
+                   info.progressCap, ui);
+    }
+    ui.SetText(ResultDisplay(info.slot), text);
   }
 
-  if (state.progressCounter < kBudget) {
-    for (int i = state.progressCounter; i < kBudget; ++i) ui.StepProgress();
-  }
+  for (int i = state.progressCounter; i < kBudget; ++i) ui.StepProgress();
   ui.SetProgressPos(kBudget);
 
+  // A copy button of an empty display would copy nothing and still say it had, while the
+  // clipboard kept another file's value: it is offered only with a value to copy.
+  bool anyShown = false;
+  for (const SlotInfo& info : kSlots) {
+    const bool shown = state.Result(info.slot)[0] != 0;
+    ui.Enable(CopyButton(info.slot), shown);
+    anyShown = anyShown || shown;
+  }
   for (auto& text : state.results) ClearText(text, kResultCapacity);
+  ui.Enable(Control::CompareButton, anyShown);
 
-  for (const SlotInfo& info : kSlots) ui.Enable(CopyButton(info.slot), true);
-  ui.Enable(Control::CompareButton, true);
+  // Said once everything is shown: an empty box is no checksum of this file.
+  if (failed.empty()) return RunOutcome::Complete;
+  const std::u16string message = sums.changed ? kChangedFileText : failed + kFailedValuesText;
+  ui.ShowMessage(message.c_str(), kMissingFileCaption, MessageIcon::Warning);
+  return RunOutcome::Failed;
 }
 
 }  // namespace tav

@@ -1,13 +1,11 @@
-// What the checksum run needs from the operating system: opening the file and the digests.
+// What the checksum run needs from the operating system: opening the file and its five values.
 #pragma once
 
 #include <array>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <optional>
-#include <span>
 
+#include "engine/digest.h"
 #include "engine/owned.h"
 #include "engine/slots.h"
 
@@ -17,24 +15,13 @@ inline void CloseStream(std::FILE* stream) { std::fclose(stream); }
 // A byte stream opened by the platform, closed when its owner goes.
 using Stream = Owned<std::FILE*, CloseStream>;
 
-// A finished digest: room for the longest a slot has (SHA-512's 64 bytes), and how many of
-// them the provider wrote. A provider asks for room of the length it reports; a length that
-// would not fit gets none, so no digest can be written past the end.
-class Digest {
- public:
-  static constexpr std::size_t kCapacity = 64;
-
-  // Room for exactly `length` bytes, keeping those already there; empty (and the digest left
-  // empty) when `length` does not fit.
-  std::span<std::uint8_t> Resize(std::size_t length) {
-    size_ = length <= kCapacity ? length : 0;
-    return {bytes_.data(), size_};
-  }
-  std::span<const std::uint8_t> Bytes() const { return {bytes_.data(), size_}; }
-
- private:
-  std::array<std::uint8_t, kCapacity> bytes_{};
-  std::size_t size_ = 0;
+// The five values of one file, in slot order (the CRC-32 as its four bytes, most significant
+// first); nothing where a value could not be computed.
+struct FileChecksums {
+  std::array<std::optional<Digest>, kSlotCount> values;
+  // The values were read from more than one file, or from one that changed between the reads:
+  // none of them is the file's.
+  bool changed = false;
 };
 
 class ChecksumPlatform {
@@ -46,10 +33,10 @@ class ChecksumPlatform {
   // that cannot be represented), so such a selection gets the missing-file warning.
   virtual Stream OpenStream(const char16_t* path) = 0;
 
-  // Reads the whole file at `path` through the platform digest of a digest slot (MD5,
-  // SHA-1, SHA-256, SHA-512), handing it the slot's read chunk at a time. A failed open, a
-  // read error or a digest failure gives nothing, and the slot's result stays empty.
-  virtual std::optional<Digest> DigestFile(Slot slot, const char16_t* path) = 0;
+  // The five values of the file `stream` was opened on, which the platform takes over; `path`
+  // is the selected path it was opened by. A read error or a digest failure leaves a value
+  // empty; how the values are read (once for all five, or a pass each) is the platform's.
+  virtual FileChecksums Checksums(Stream stream, const char16_t* path) = 0;
 };
 
 // The platform's own implementation. Defined by the platform library (engine/openssl/ or

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ui_ops.h"
+#include "engine/checksums.h"
 #include "engine/platform.h"
 #include "engine/text.h"
 #include "window/layout.h"
@@ -71,8 +72,9 @@ class RecordingUi : public UiOps {
   std::u16string& Log(const char16_t* what, Control c) { return log.emplace_back(what + names[int(c)]); }
 };
 
-// The selected file holds "abc", unless it is `missing`; each digest slot answers with its
-// digest length of 0xAB bytes, or fails.
+// The selected file holds "abc", unless it is `missing`: its CRC-32 is read from the stream
+// the run opened, each digest slot answers with its digest length of 0xAB bytes; a slot in
+// `failing` gives nothing, and `changed` says the file changed between reads.
 struct FakePlatform final : ChecksumPlatform {
   Stream OpenStream(const char16_t*) override {
     if (missing) return Stream();
@@ -81,13 +83,19 @@ struct FakePlatform final : ChecksumPlatform {
     std::rewind(f.get());
     return f;
   }
-  std::optional<Digest> DigestFile(Slot slot, const char16_t*) override {
-    if (failing.count(slot)) return std::nullopt;
-    Digest digest;
-    for (std::uint8_t& byte : digest.Resize(InfoOf(slot).digestBytes)) byte = 0xAB;
-    return digest;
+  FileChecksums Checksums(Stream stream, const char16_t*) override {
+    FileChecksums sums;
+    sums.changed = changed;
+    for (const SlotInfo& info : kSlots) {
+      if (failing.count(info.slot)) continue;
+      Digest digest;
+      for (std::uint8_t& byte : digest.Resize(InfoOf(info.slot).digestBytes)) byte = 0xAB;
+      if (info.slot == Slot::Crc32) digest = Crc32Digest(ComputeCrc32(stream.get()).value_or(0));
+      sums.values[IndexOf(info.slot)] = digest;
+    }
+    return sums;
   }
-  bool missing = false;
+  bool missing = false, changed = false;
   std::set<Slot> failing;
 };
 

@@ -2,20 +2,43 @@
 # tavrinel-sums as scripts use it: its output lines, and an exit status for every failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/lib.sh"
+# --big: also the 5 GiB file (not under the sanitizers, which would take minutes over it).
+big=0
+[ "${1:-}" != --big ] || { big=1; shift; }
 sums=("$@")  # the program, after its emulator when cross-built
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Runs tavrinel-sums; sets out, err and rc.
-run() { set +e; out="$(timeout 10 "${sums[@]}" "$@" 2>"$dir/err")"; rc=$?; set -e; err="$(cat "$dir/err")"; }
+run() { set +e; out="$(timeout "${limit:-10}" "${sums[@]}" "$@" 2>"$dir/err")"; rc=$?; set -e; err="$(cat "$dir/err")"; }
 
+# The values as gzip and coreutils give them, in the program's output format.
+expected_of() {
+  printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s' "$(tav_gzip_crc "$1")" \
+    "$(md5sum <"$1" | cut -d' ' -f1)" "$(sha1sum <"$1" | cut -d' ' -f1)" \
+    "$(sha256sum <"$1" | cut -d' ' -f1)" "$(sha512sum <"$1" | cut -d' ' -f1)"
+}
+# One read feeds all five, a block of 1 MiB at a time in a ring of four: sizes at and around a
+# block's end, the ring full, and the ring reused twice over.
+block=$((1 << 20))
 f="$dir/a file"
-head -c 70001 /dev/urandom >"$f"
-run "$f"
-expected="$(printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s' "$(tav_gzip_crc "$f")" \
-  "$(md5sum <"$f" | cut -d' ' -f1)" "$(sha1sum <"$f" | cut -d' ' -f1)" \
-  "$(sha256sum <"$f" | cut -d' ' -f1)" "$(sha512sum <"$f" | cut -d' ' -f1)")"
-[ "$rc" = 0 ] && [ "$out" = "$expected" ] || fail "values: exit $rc, got [$out] expected [$expected]"
+for size in 0 1 $((block - 1)) $block $((block + 1)) $((4 * block)) $((9 * block + 17)) 70001; do
+  head -c "$size" /dev/urandom >"$f"
+  expected="$(expected_of "$f")"
+  run "$f"
+  [ "$rc" = 0 ] && [ "$out" = "$expected" ] || fail "values of $size bytes: exit $rc, got [$out] expected [$expected]"
+done
+if [ "$big" = 1 ]; then
+  # 5 GiB of zeros (a sparse file: no disk): sizes past 32 bits. Its values as gzip's trailer and
+  # coreutils' *sum gave them for `truncate -s 5G`.
+  truncate -s 5G "$dir/big"
+  limit=120 run "$dir/big"
+  [ "$rc" = 0 ] && [ "$out" = "$(printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s' \
+    193838c3 ec4bcc8776ea04479b786e063a9ace45 13edccc7871c2016fbe8a2a0d808e19a90fbfc63 \
+    7f06c62352aebd8125b2a1841e2b9e1ffcbed602f381c3dcb3200200e383d1d5 \
+    e4f21997407b9cb0df347f6eba2feaeb14c19f15cf784da06b78e1d5ff776a419535c894dea10a859fa72bcb234e94ada0fc86de0ff127bf9280eede8d473edb)" ] || fail "values of 5 GiB: exit $rc [$out]"
+  rm "$dir/big"
+fi
 
 # A name that is not UTF-8 is read as itself, not as the file its replacement characters name.
 printf hello >"$dir/"$'\xff\xfe.bin'
@@ -42,7 +65,9 @@ done
 
 # A regular file whose reads fail: empty values are no checksums, so exit 2 naming them.
 run /proc/self/mem
-[ "$rc" = 2 ] && grep -q 'CRC32, MD5, SHA-1, SHA-256, SHA-512$' <<<"$err" || fail "read error: exit $rc [$err]"
+[ "$rc" = 2 ] && grep -q '^CRC32, MD5, SHA-1, SHA-256, SHA-512 해시 값을 계산하지 못했습니다' <<<"$err" ||
+  fail "read error: exit $rc [$err]"
+
 run --bogus "$f"
 [ "$rc" = 64 ] || fail "usage: exit $rc"
 echo "sums_cli: passed"

@@ -17,6 +17,11 @@ cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
 
+echo "== Core and platform suites and tavrinel-sums under ThreadSanitizer =="
+cmake --preset tsan
+cmake --build --preset tsan
+ctest --preset tsan
+
 echo "== The desktop app under Xvfb and a window manager =="
 bash "$here/test-desktop.sh" "$root/build/linux/app/qt/tavrinel"
 

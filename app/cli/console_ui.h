@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ui_ops.h"
@@ -12,6 +13,7 @@ namespace tav {
 
 const char* ControlName(Control control);
 std::string ToUtf8(const char16_t* text);
+
 
 class ConsoleUi final : public UiOps {
  public:
