@@ -68,6 +68,21 @@ run /proc/self/mem
 [ "$rc" = 2 ] && grep -q '^CRC32, MD5, SHA-1, SHA-256, SHA-512 해시 값을 계산하지 못했습니다' <<<"$err" ||
   fail "read error: exit $rc [$err]"
 
+# Values that never reached their reader are no values: a full disk or a closed output is an
+# error, said on stderr.
+for to in /dev/full closed; do
+  set +e
+  if [ "$to" = closed ]; then timeout 10 "${sums[@]}" "$f" >&- 2>"$dir/err"; else timeout 10 "${sums[@]}" "$f" >"$to" 2>"$dir/err"; fi
+  rc=$?
+  set -e
+  [ "$rc" = 3 ] && grep -q '^tavrinel-sums: write error: ' "$dir/err" || fail "output to $to: exit $rc [$(cat "$dir/err")]"
+done
+
+# A refused name is printed quoted, every control character escaped: it cannot act on the
+# terminal or forge a line of output.
+run "$dir/"$'\e[31m\nCRC32\t0'"$(printf '%0300d' 0)"
+[ "$rc" = 1 ] && [ "$(wc -l <<<"$err")" = 1 ] && grep -qF "\$'$dir/\\x1B[31m\\x0ACRC32\\x090" <<<"$err" &&
+  ! grep -q $'\e' <<<"$err" || fail "an overlong name with control characters: exit $rc [$err]"
 run --bogus "$f"
 [ "$rc" = 64 ] || fail "usage: exit $rc"
 echo "sums_cli: passed"

@@ -20,6 +20,35 @@ std::string ToUtf8(const char16_t* text) {
   return out;
 }
 
+std::string QuotedName(std::string_view name) {
+  const std::u16string units = Utf8ToUtf16(name);
+  std::string quoted;
+  bool escaped = false;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const char16_t c = units[i];
+    char code[16] = {};
+    if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that is not part of UTF-8
+      std::snprintf(code, sizeof code, "\\x%02X", c - 0xDC00);
+    } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+               (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029) {
+      std::snprintf(code, sizeof code, c < 0x80 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(c));
+    } else if (c == u'\'' || c == u'\\') {
+      code[0] = '\\', code[1] = static_cast<char>(c);
+    } else {
+      const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size();
+      std::string utf8;
+      Utf16ToUtf8(std::u16string_view(units).substr(i, pair ? 2 : 1), &utf8);
+      quoted += utf8;
+      i += pair;
+      continue;
+    }
+    quoted += code;
+    escaped = true;
+  }
+  if (!escaped) return "'" + quoted + "'";
+  return "$'" + quoted + "'";
+}
+
 void ConsoleUi::SetText(Control control, const char16_t* text) {
   texts_[static_cast<int>(control)] = text;
   setAt_[static_cast<int>(control)] = Clock::now();

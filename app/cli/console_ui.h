@@ -13,7 +13,11 @@ namespace tav {
 
 const char* ControlName(Control control);
 std::string ToUtf8(const char16_t* text);
-
+// A file name as the checker prints it, so that no byte of it acts on the terminal or starts a
+// line of its own: in single quotes when it is printable UTF-8 without quotes, otherwise as a
+// shell's $'...' string with every control character, quote, backslash, direction override and
+// byte that is not UTF-8 escaped. Either form pasted into a shell names the same file.
+std::string QuotedName(std::string_view name);
 
 class ConsoleUi final : public UiOps {
  public:

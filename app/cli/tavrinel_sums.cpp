@@ -1,7 +1,4 @@
 // tavrinel-sums: the desktop app's checksum run on one file, headless, for checks and timing.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -36,8 +33,10 @@ class TimedPlatform final : public tav::ChecksumPlatform {
 };
 
 // Exit codes: every value computed; the file could not be opened as one (the app's warning);
-// some value could not be computed and is empty; the command line was not understood.
-constexpr int kExitOk = 0, kExitNotAFile = 1, kExitFailed = 2, kExitUsage = 64;
+// some value could not be computed and is empty; the output could not be written; the command
+// line was not understood.
+constexpr int kExitOk = 0, kExitNotAFile = 1, kExitFailed = 2, kExitOutputLost = 3,
+              kExitUsage = 64;
 
 int Usage() {
   std::fprintf(stderr,
@@ -46,8 +45,14 @@ int Usage() {
                "  --trace  first print every window operation of the run, in order\n"
                "  --time   print the seconds, MB/s and bytes read to stderr\n"
                "exit status: 0 all five values; 1 FILE cannot be opened as a file;\n"
-               "  2 a value could not be computed and is empty; 64 usage\n");
+               "  2 a value could not be computed and is empty; 3 the output could not be\n"
+               "  written; 64 usage\n");
   return kExitUsage;
+}
+
+int OutputLost(int error) {
+  std::fprintf(stderr, "tavrinel-sums: write error: %s\n", std::strerror(error));
+  return kExitOutputLost;
 }
 
 // The bytes this process has read (read(2) and the like), as the kernel counts them.
@@ -79,7 +84,7 @@ int main(int argc, char** argv) {
   const std::u16string path = tav::Utf8ToUtf16(file);
   if (path.size() >= tav::kPathCapacity) {
     std::fprintf(stderr, "tavrinel-sums: path longer than %zu UTF-16 units: %s\n",
-                 tav::kPathCapacity - 1, file);
+                 tav::kPathCapacity - 1, tav::QuotedName(file).c_str());
     return kExitNotAFile;
   }
   tav::CopyText(state.selectedPath, tav::kPathCapacity, path);
@@ -103,5 +108,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%-8s %8.3f s %10.1f MB/s\n", "total", s, s > 0 ? mb / s : 0.0);
     std::fprintf(stderr, "%-8s %llu bytes\n", "read", BytesRead());
   }
+  // Values a script never received are no values: say so, as coreutils does.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return OutputLost(errno ? errno : EIO);
   return status;
 }
