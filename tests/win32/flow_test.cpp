@@ -14,11 +14,13 @@ const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니�
 std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
 
 // Three files dropped (the first is taken), a run, a copy through the real clipboard pasted
-// into the compare box, a compare; the compare box holds 255 units, one more matches nothing. A drop of 263 units whose first 259 name another file that
-// exists: refused with the run's warning, and the next run still reads abc.txt; those 259
-// units dropped alone are taken whole, and once that file is gone the run warns. Each box as
-// the user sees it. Then, with the missing file selected, only clicks on buttons act: every
-// control also sends other notifications, and the edits and labels report id -1 as 0xFFFF.
+// into the compare box, a compare; the compare box holds 255 units, one more matches nothing. A
+// drop of 263 units whose first 259 name another file that exists: refused with the run's
+// warning, and a drop naming no file (a browser's link) silently; the next run still reads
+// abc.txt. Those 259 units dropped alone are taken whole, and once that file is gone the run
+// warns. Each box as the user sees it. Then, with the missing file selected, only clicks on
+// buttons act: every control also sends other notifications, and the edits and labels report
+// id -1 as 0xFFFF.
 TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   WindowWatch watch;
   MainWindow main;
@@ -43,6 +45,7 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   const std::wstring other = folder + std::wstring(259 - folder.size(), L'a');
   std::ofstream(std::filesystem::path(other)) << "other";
   DropFiles(main.window, other + L".bak\0"s);
+  DropFiles(main.window, L"");
   EXPECT_EQ(main.Shown(Control::PathDisplay), Abc());
   main.Command(ID_RUN);
   EXPECT_EQ(main.Shown(Control::ResultCrc32), L"352441c2");
@@ -65,11 +68,12 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   }
 }
 
-// The dialog opens on the selection with its one filter. Cancel, or a name too long for the
-// 260-unit path (the dialog fails and writes the size it needed into the path), leaves the
-// selection exactly as it was, and the run still reads that file; the name too long gets the
-// missing-file warning at once. A typed name of a file not there yet that fits, up to 259
-// units, becomes the selection, and the run warns about it.
+// The dialog opens on the selection with its one filter; a file dropped on the window while it
+// is open is refused, as Windows refuses it on a window disabled behind the dialog. Cancel, or
+// a name too long for the 260-unit path (the dialog fails and writes the size it needed into
+// the path), leaves the selection exactly as it was, and the run still reads that file; the
+// name too long gets the missing-file warning at once. A typed name of a file not there yet
+// that fits, up to 259 units, becomes the selection, and the run warns about it.
 TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   // The suite's folder, "abc.txt" (7 units) taken off its file's path.
   const std::wstring folder = Abc().substr(0, Abc().size() - 7);
@@ -90,6 +94,7 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
       opened = std::to_wstring(SendDlgItemMessageW(dialog, cmb1, CB_GETCOUNT, 0, 0)) + L" " +
                TextOf(GetDlgItem(dialog, cmb1)) + L" " + TextOf(box);
       SetWindowTextW(box, typed.c_str());
+      DropFiles(main.window, L"D:\\둘째.bin\0"s);
       PostMessageW(dialog, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
     };
     main.Command(ID_BROWSE);

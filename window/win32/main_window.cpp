@@ -196,15 +196,22 @@ void CreateControls(HWND window) {
 }
 
 void AcceptDroppedFile(HWND window, HDROP drop) {
-  // Only the first file of a drop is taken, whole: its length is asked first, so a path
-  // longer than the selection holds is refused rather than cut into another file's name.
-  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-  std::wstring path(length, L'\0');
-  DragQueryFileW(drop, 0, path.data(), length + 1);
-  AcceptDroppedPath(SharedState(), SharedUi(),
-                    {reinterpret_cast<const char16_t*>(path.data()), path.size()});
+  // A window disabled behind a modal dialog or message box takes no drop on Windows; Wine
+  // delivers it all the same. Taken while the open-file dialog runs, it would show a path that
+  // the dialog's Cancel then takes back, and the box would name a file the run does not read.
+  const bool enabled = IsWindowEnabled(window);
+  // A drop may name no file at all (a browser's link): then there is no first file to ask for.
+  if (enabled && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+    // Only the first file of a drop is taken, whole: its length is asked first, so a path
+    // longer than the selection holds is refused rather than cut into another file's name.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length, L'\0');
+    DragQueryFileW(drop, 0, path.data(), length + 1);
+    AcceptDroppedPath(SharedState(), SharedUi(),
+                      {reinterpret_cast<const char16_t*>(path.data()), path.size()});
+  }
   DragFinish(drop);
-  SetForegroundWindow(window);
+  if (enabled) SetForegroundWindow(window);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
