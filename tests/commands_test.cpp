@@ -103,13 +103,15 @@ TEST(FileTitleOf, NameAndExtensionByThePlatformsRule) {
 // Dropped or chosen, a file becomes the selection only whole: a path of 259 units is taken, one
 // of 260 keeps the previous selection to the last unit and gets the run's warning, and so does
 // anything but a choice in the dialog (which starts from the previous path), whatever it left
-// in its buffers. The old values stay until the next run.
+// in its buffers. A drop that names no file (a link from a browser) keeps it silently. The old
+// values stay until the next run.
 TEST(FileSelection, OnlyAWholePathReplacesTheSelection) {
   const std::u16string folder = u"/" + std::u16string(250, u'd') + u"/";  // 252 units
   // How the file comes (a drop, or the dialog's answer), its path, the title when taken.
   const std::tuple<const char*, bool, Choice, std::u16string, std::u16string, bool, bool> cases[] = {
       {"drop of 259 units", true, Choice::Chosen, folder + u"1234567", u"1234567", true, false},
       {"drop of 260 units", true, Choice::Chosen, folder + u"12345678", u"", false, true},
+      {"drop naming no file", true, Choice::Chosen, u"", u"", false, false},
       {"dialog choice", false, Choice::Chosen, u"/new/two.iso", u"two.iso", true, false},
       {"dialog cancelled", false, Choice::Cancelled, u"/new/two.iso", u"", false, false},
       {"dialog name too long", false, Choice::TooLong, u"/new/two.iso", u"", false, true},

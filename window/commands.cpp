@@ -58,6 +58,9 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
 }
 
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
+  // A drop that names no file (a link dragged from a browser) has nothing to select: the
+  // selection stays, and there is nothing to warn about.
+  if (path.empty()) return;
   // Cut to what the selection holds, the path would name some other file or none: keep the
   // selection and say what the run would say of it, as the dialog does.
   if (path.size() >= kPathCapacity) {

@@ -1,8 +1,10 @@
 // The main window in use: a walk from drop to warning, the open-file dialog, the picture.
 #include "shell.h"
 #include "window/commands.h"
+#include "window/win32/picture_size.h"
 
 #include <gdiplus.h>
+#include <wincodec.h>
 
 namespace tav::win32::testing {
 namespace {
@@ -14,11 +16,13 @@ const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니�
 std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
 
 // Three files dropped (the first is taken), a run, a copy through the real clipboard pasted
-// into the compare box, a compare; the compare box holds 255 units, one more matches nothing. A drop of 263 units whose first 259 name another file that
-// exists: refused with the run's warning, and the next run still reads abc.txt; those 259
-// units dropped alone are taken whole, and once that file is gone the run warns. Each box as
-// the user sees it. Then, with the missing file selected, only clicks on buttons act: every
-// control also sends other notifications, and the edits and labels report id -1 as 0xFFFF.
+// into the compare box, a compare; the compare box holds 255 units, one more matches nothing. A
+// drop of 263 units whose first 259 name another file that exists: refused with the run's
+// warning, and a drop naming no file (a browser's link) silently; the next run still reads
+// abc.txt. Those 259 units dropped alone are taken whole, and once that file is gone the run
+// warns. Each box as the user sees it. Then, with the missing file selected, only clicks on
+// buttons act: every control also sends other notifications, and the edits and labels report
+// id -1 as 0xFFFF.
 TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   WindowWatch watch;
   MainWindow main;
@@ -43,6 +47,7 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   const std::wstring other = folder + std::wstring(259 - folder.size(), L'a');
   std::ofstream(std::filesystem::path(other)) << "other";
   DropFiles(main.window, other + L".bak\0"s);
+  DropFiles(main.window, L"");
   EXPECT_EQ(main.Shown(Control::PathDisplay), Abc());
   main.Command(ID_RUN);
   EXPECT_EQ(main.Shown(Control::ResultCrc32), L"352441c2");
@@ -65,11 +70,12 @@ TEST(MainWindow, DropRunCopyCompareAndOnlyClicksAct) {
   }
 }
 
-// The dialog opens on the selection with its one filter. Cancel, or a name too long for the
-// 260-unit path (the dialog fails and writes the size it needed into the path), leaves the
-// selection exactly as it was, and the run still reads that file; the name too long gets the
-// missing-file warning at once. A typed name of a file not there yet that fits, up to 259
-// units, becomes the selection, and the run warns about it.
+// The dialog opens on the selection with its one filter; a file dropped on the window while it
+// is open is refused, as Windows refuses it on a window disabled behind the dialog. Cancel, or
+// a name too long for the 260-unit path (the dialog fails and writes the size it needed into
+// the path), leaves the selection exactly as it was, and the run still reads that file; the
+// name too long gets the missing-file warning at once. A typed name of a file not there yet
+// that fits, up to 259 units, becomes the selection, and the run warns about it.
 TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   // The suite's folder, "abc.txt" (7 units) taken off its file's path.
   const std::wstring folder = Abc().substr(0, Abc().size() - 7);
@@ -90,6 +96,7 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
       opened = std::to_wstring(SendDlgItemMessageW(dialog, cmb1, CB_GETCOUNT, 0, 0)) + L" " +
                TextOf(GetDlgItem(dialog, cmb1)) + L" " + TextOf(box);
       SetWindowTextW(box, typed.c_str());
+      DropFiles(main.window, L"D:\\둘째.bin\0"s);
       PostMessageW(dialog, WM_COMMAND, typed.empty() ? IDCANCEL : IDOK, 0);
     };
     main.Command(ID_BROWSE);
@@ -104,30 +111,66 @@ TEST(OpenFileDialog, KeepsTheSelectionUnlessTheChosenNameFits) {
   }
 }
 
+// A PNG of 16 bits a channel, opaque black, written a row at a time by the Windows Imaging
+// Component: GDI+ writes 8 bits a channel only, and would need the whole picture in memory.
+void WriteDeepPng(const wchar_t* name, UINT width, UINT height) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory* factory = nullptr;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                   IID_PPV_ARGS(&factory));
+  factory->CreateStream(&stream), stream->InitializeFromFilename(name, GENERIC_WRITE);
+  factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+  encoder->Initialize(stream, WICBitmapEncoderNoCache), encoder->CreateNewFrame(&frame, nullptr);
+  WICPixelFormatGUID format = GUID_WICPixelFormat64bppRGBA;
+  frame->Initialize(nullptr), frame->SetSize(width, height), frame->SetPixelFormat(&format);
+  std::vector<std::uint16_t> row(width * 4);
+  for (std::size_t alpha = 3; alpha < row.size(); alpha += 4) row[alpha] = 0xFFFF;
+  for (UINT y = 0; y < height; ++y)
+    frame->WritePixels(1, width * 8, width * 8, reinterpret_cast<BYTE*>(row.data()));
+  EXPECT_EQ(frame->Commit(), S_OK);
+  EXPECT_EQ(encoder->Commit(), S_OK);
+  frame->Release(), encoder->Release(), stream->Release(), factory->Release();
+  CoUninitialize();
+}
+
 // bg.png from the current folder, scaled once to the 1280 x 720 the paint covers, is what every
-// paint draws; without it, or where it is transparent, the window shows white. A picture whose
-// decoded pixels would take more than the bound is never decoded and leaves the window white:
-// GDI+ writes the pictures, each of one colour (8192 x 4097 pixels are 4 KB on disk).
+// paint draws, whichever format GDI+ decodes it from; without it, or where it is transparent,
+// the window shows white. A picture whose decoded pixels would take more than the bound, at
+// their real bytes a pixel, is never decoded and leaves the window white. GDI+ writes the
+// pictures, each of one colour (8192 x 4097 pixels are 4 KB as a PNG), but the one of 16 bits a
+// channel, which would fit the bound at 4 bytes a pixel.
 TEST(MainWindow, BackgroundScaledOnceOrWhiteOverTheBound) {
   namespace gdip = Gdiplus::DllExports;
-  const CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0, 0, 0xf8, 0x1e, 0xf3, 0x2e}};
+  enum Codec { kDeepPng = -1, kBmp = 0, kJpeg = 1, kGif = 2, kPng = 6 };  // GDI+'s encoders
   const COLORREF white = RGB(255, 255, 255), colour = RGB(0xC8, 0x32, 0x14);
-  const std::tuple<const char*, int, int, Gdiplus::ARGB, COLORREF, SIZE> cases[] = {
-      {"none", 0, 0, 0, white, {0, 0}},
-      {"one row over the bound", 8192, 4097, 0xFFC83214, white, {0, 0}},
-      {"at the bound", 8192, 4096, 0xFFC83214, colour, {1280, 720}},
-      {"transparent", 16, 9, 0x00C83214, white, {1280, 720}},
+  const std::tuple<const char*, int, int, int, Gdiplus::ARGB, COLORREF, SIZE> cases[] = {
+      {"none", kPng, 0, 0, 0, white, {0, 0}},
+      {"one row over the bound", kPng, 8192, 4097, 0xFFC83214, white, {0, 0}},
+      {"at the bound", kPng, 8192, 4096, 0xFFC83214, colour, {1280, 720}},
+      {"transparent", kPng, 16, 9, 0x00C83214, white, {1280, 720}},
+      {"a BMP", kBmp, 16, 9, 0xFFC83214, colour, {1280, 720}},
+      {"a GIF", kGif, 16, 9, 0xFFC83214, colour, {1280, 720}},
+      {"a JPEG, black (it shifts colours)", kJpeg, 16, 9, 0xFF000000, RGB(0, 0, 0), {1280, 720}},
+      {"16 bits a channel, over at 8 bytes a pixel", kDeepPng, 8192, 2049, 0, white, {0, 0}},
   };
   static_assert(kMaxBackgroundBytes == 8192 * 4096 * 4);
-  for (const auto& [name, width, height, argb, want, kept] : cases) {
+  for (const auto& [name, codec, width, height, argb, want, kept] : cases) {
     SCOPED_TRACE(name);
-    if (width) {
+    if (codec == kDeepPng) {
+      WriteDeepPng(L"bg.png", width, height);
+    } else if (width) {
       Gdiplus::GpBitmap* picture = nullptr;
-      ASSERT_EQ(gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat1bppIndexed,
-                                                nullptr, &picture), Gdiplus::Ok);
+      // GDI+ writes a GIF from 8 bits a pixel only, a JPEG from 1 or 4.
+      ASSERT_EQ(gdip::GdipCreateBitmapFromScan0(width, height, 0, codec == kGif ?
+          PixelFormat8bppIndexed : PixelFormat1bppIndexed, nullptr, &picture), Gdiplus::Ok);
       const Gdiplus::ColorPalette palette = {0, 1, {argb}};
       gdip::GdipSetImagePalette(picture, &palette);
-      EXPECT_EQ(gdip::GdipSaveImageToFile(picture, L"bg.png", &kPngEncoder, nullptr), Gdiplus::Ok);
+      const CLSID encoder = {0x557cf400u + codec, 0x1a04, 0x11d3,
+                             {0x9a, 0x73, 0, 0, 0xf8, 0x1e, 0xf3, 0x2e}};
+      EXPECT_EQ(gdip::GdipSaveImageToFile(picture, L"bg.png", &encoder, nullptr), Gdiplus::Ok);
       gdip::GdipDisposeImage(picture);
     }
     MainWindow main;
@@ -137,6 +180,42 @@ TEST(MainWindow, BackgroundScaledOnceOrWhiteOverTheBound) {
     EXPECT_EQ(std::pair(BackgroundSize().cx, BackgroundSize().cy), std::pair(kept.cx, kept.cy));
   }
   std::filesystem::remove("bg.png");
+}
+
+// The decoded size from the headers alone, each file cut short after them: read by hand from
+// a PNG, a GIF and a JPEG (Wine's decoders of these would decode the whole picture first, and
+// fail here), from BMP and TIFF by the Windows Imaging Component. 16 bits a channel take 8
+// bytes a pixel; a GIF's largest frame or screen 4, all its frames together one.
+TEST(Picture, SizedFromItsHeadersAlone) {
+  const auto gif = [](int frames, char heightBelow4096) {
+    std::string file = "GIF89a\x0a\0\x0a\0\x80\0\0" "\0\0\0\0\0\0" "\x21\xf9\x04\0\0\0\0\0"s;
+    while (frames--)
+      file += "\x2c\0\0\0\0\0\x20"s + heightBelow4096 + "\x10\x80\0\0\0\0\0\0\x02\x01\0\0"s;
+    return file + "\x3b";
+  };
+  const std::tuple<const char*, std::string, std::uint64_t> cases[] = {
+      {"PNG, 16 bits a channel",
+       "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x20\0\0\0\x08\x01\x10\x06\0\0\0"s, 8192ull * 2049 * 8},
+      {"JPEG, its frame after another segment and a fill byte",
+       "\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0"
+       "\xff\xff\xc2\0\x11\x08\x10\x01\x20\0\x03"s, 8192ull * 4097 * 4},
+      {"GIF, a frame larger than its screen", gif(1, 1), 8192ull * 4097 * 4},
+      {"GIF, five frames", gif(5, 0), 8192ull * 4096 * 5},
+      {"BMP", "BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\0\x20\0\0\x01\x10\0\0\x01\0\x20\0"s +
+       std::string(24, '\0'), 8192ull * 4097 * 4},
+      {"TIFF, 16 bits a channel", "II*\0\x08\0\0\0\x08\0"
+       "\0\x01\x03\0\x01\0\0\0\0\x20\0\0" "\x01\x01\x03\0\x01\0\0\0\x01\x08\0\0"
+       "\x02\x01\x03\0\x03\0\0\0\x6e\0\0\0" "\x03\x01\x03\0\x01\0\0\0\x01\0\0\0"
+       "\x06\x01\x03\0\x01\0\0\0\x02\0\0\0" "\x11\x01\x04\0\x01\0\0\0\x74\0\0\0"
+       "\x15\x01\x03\0\x01\0\0\0\x03\0\0\0" "\x17\x01\x04\0\x01\0\0\0\0\0\0\x06"
+       "\0\0\0\0\x10\0\x10\0\x10\0"s, 8192ull * 2049 * 8},
+      {"none of these", "plain text"s, UINT64_MAX},
+  };
+  for (const auto& [name, file, bytes] : cases) {
+    SCOPED_TRACE(name);
+    const auto* start = reinterpret_cast<const unsigned char*>(file.data());
+    EXPECT_EQ(DecodedPictureBytes(start, file.size()), bytes);
+  }
 }
 
 }  // namespace

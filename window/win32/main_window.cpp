@@ -12,6 +12,7 @@
 #include "engine/platform.h"
 #include "window/commands.h"
 #include "window/layout.h"
+#include "window/win32/picture_size.h"
 
 namespace tav::win32 {
 
@@ -38,22 +39,6 @@ Image g_background;
 constexpr int kPictureWidth = 1280;
 constexpr int kPictureHeight = 720;
 
-// A PNG names its size in the IHDR chunk that must follow the signature: enough to refuse a
-// picture without decoding it (GDI+ under Wine decodes the whole picture as it loads it).
-constexpr std::size_t kPngHeaderBytes = 24;
-bool PngWithinBound(const BYTE* header) {
-  static constexpr BYTE kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
-                                      0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-  const auto bigEndian = [](const BYTE* p) {
-    return std::uint64_t{p[0]} << 24 | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 8 | p[3];
-  };
-  // 32 bits a pixel; each side is bounded first, so the product cannot overflow.
-  constexpr std::uint64_t kMaxPixels = kMaxBackgroundBytes / 4;
-  const std::uint64_t width = bigEndian(header + 16), height = bigEndian(header + 20);
-  return std::equal(kStart, kStart + 16, header) && width <= kMaxPixels &&
-         height <= kMaxPixels && width * height <= kMaxPixels;
-}
-
 bool ReadExactly(HANDLE file, BYTE* into, std::uint64_t size) {
   while (size > 0) {
     DWORD got = 0;
@@ -65,28 +50,27 @@ bool ReadExactly(HANDLE file, BYTE* into, std::uint64_t size) {
 }
 
 // The picture file's bytes, in a memory stream GDI+ decodes from: read through the handle the
-// checks were made on, so what is decoded is what was checked. Only a PNG on disk whose
-// decoded pixels fit the bound, and whose file does too; anything else holds nothing. A FIFO or
-// device named bg.png is never read, so it cannot hold up the window's start.
+// checks were made on, and sized from those very bytes, so what is decoded is what was checked.
+// Only a picture on disk whose headers say its decoded pixels fit the bound, and whose file
+// does too; anything else holds nothing. A FIFO or device named bg.png is never read, so it
+// cannot hold up the window's start.
 Stream ReadPicture(const wchar_t* name, GlobalMemory& memory) {
   const HANDLE opened = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   const File file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
   LARGE_INTEGER size = {};
-  BYTE header[kPngHeaderBytes];
   if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
-      size.QuadPart < static_cast<LONGLONG>(kPngHeaderBytes) ||
-      static_cast<std::uint64_t>(size.QuadPart) > kMaxBackgroundBytes ||
-      !ReadExactly(file.get(), header, kPngHeaderBytes) || !PngWithinBound(header))
+      size.QuadPart <= 0 || static_cast<std::uint64_t>(size.QuadPart) > kMaxBackgroundBytes)
     return Stream();
-  memory.reset(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart)));
+  const auto bytesOnDisk = static_cast<std::size_t>(size.QuadPart);
+  memory.reset(GlobalAlloc(GMEM_MOVEABLE, bytesOnDisk));
   auto* bytes = memory ? static_cast<BYTE*>(GlobalLock(memory.get())) : nullptr;
   if (!bytes) return Stream();
-  std::copy_n(header, kPngHeaderBytes, bytes);
-  const bool read = ReadExactly(file.get(), bytes + kPngHeaderBytes, size.QuadPart - kPngHeaderBytes);
+  const bool fits = ReadExactly(file.get(), bytes, bytesOnDisk) &&
+                    DecodedPictureBytes(bytes, bytesOnDisk) <= kMaxBackgroundBytes;
   GlobalUnlock(memory.get());
   Stream stream;
-  if (!read || FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.put()))) return Stream();
+  if (!fits || FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.put()))) return Stream();
   return stream;
 }
 
@@ -196,15 +180,22 @@ void CreateControls(HWND window) {
 }
 
 void AcceptDroppedFile(HWND window, HDROP drop) {
-  // Only the first file of a drop is taken, whole: its length is asked first, so a path
-  // longer than the selection holds is refused rather than cut into another file's name.
-  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-  std::wstring path(length, L'\0');
-  DragQueryFileW(drop, 0, path.data(), length + 1);
-  AcceptDroppedPath(SharedState(), SharedUi(),
-                    {reinterpret_cast<const char16_t*>(path.data()), path.size()});
+  // A window disabled behind a modal dialog or message box takes no drop on Windows; Wine
+  // delivers it all the same. Taken while the open-file dialog runs, it would show a path that
+  // the dialog's Cancel then takes back, and the box would name a file the run does not read.
+  const bool enabled = IsWindowEnabled(window);
+  // A drop may name no file at all (a browser's link): then there is no first file to ask for.
+  if (enabled && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+    // Only the first file of a drop is taken, whole: its length is asked first, so a path
+    // longer than the selection holds is refused rather than cut into another file's name.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length, L'\0');
+    DragQueryFileW(drop, 0, path.data(), length + 1);
+    AcceptDroppedPath(SharedState(), SharedUi(),
+                      {reinterpret_cast<const char16_t*>(path.data()), path.size()});
+  }
   DragFinish(drop);
-  SetForegroundWindow(window);
+  if (enabled) SetForegroundWindow(window);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

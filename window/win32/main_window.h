@@ -27,7 +27,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // WM_CREATE: drop target, the open-file record, "bg.png", the 23 controls, the progress bar.
 void CreateControls(HWND window);
 
-// WM_DROPFILES: the first dropped file becomes the selection.
+// WM_DROPFILES: the first dropped file becomes the selection, unless a modal window is up.
 void AcceptDroppedFile(HWND window, HDROP drop);
 
 // The class name each kind of control is created with.
