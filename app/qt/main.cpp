@@ -7,6 +7,7 @@
 #include "window/qt/main_window.h"
 
 int main() {
+  if (const auto status = tav::qt::DecodeBackgroundIfAsked()) return *status;  // the picture decoder
   // The app takes nothing from its command line: Qt would otherwise read options such as
   // -qwindowtitle, -geometry or -stylesheet from it. Settings in the environment (the
   // platform plugin, scaling) still apply. Qt keeps references to both for its lifetime.

@@ -1,4 +1,4 @@
-// Test seams of the Qt shell: a chooser that answers without a dialog, a message hook that never blocks.
+// Test seams of the Qt shell: a chooser without a dialog, a message hook that never blocks, an emulator.
 #pragma once
 
 #include <QString>
@@ -47,6 +47,18 @@ class MessageSeam {
 
  private:
   static inline MessageHook hook_;
+};
+
+// The program the background decoder (a copy of the running program) is started through: empty
+// for the program itself. A suite run under an emulator (qemu-user, with no handler that runs
+// foreign programs by itself) names the emulator, which then runs the suite's own file.
+class DecoderLauncherSeam {
+ public:
+  static void Set(const QString& program) { program_ = program; }
+  static const QString& Program() { return program_; }
+
+ private:
+  static inline QString program_;
 };
 
 }  // namespace tav::qt

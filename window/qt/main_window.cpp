@@ -3,8 +3,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -56,28 +54,6 @@ class SingleLine final : public QValidator {
   }
 };
 
-// The picture, from a regular file only (opened without blocking, as the checksum passes
-// open files, so a FIFO named bg.png cannot keep the window from opening), never larger once
-// decoded than the bound, scaled once to the 1280 x 720 it is drawn at. Null when any of that
-// fails: the window then paints white.
-QImage LoadBackground(ChecksumPlatform& platform) {
-  const std::u16string name(kBackgroundFile, kBackgroundFile + std::char_traits<char>::length(kBackgroundFile));
-  const Stream stream = platform.OpenStream(name.c_str());
-  QFile file;  // reads through the stream, which it leaves open; goes before it
-  if (!stream || !file.open(stream.get(), QIODevice::ReadOnly) ||
-      static_cast<std::uint64_t>(file.size()) > kMaxBackgroundBytes)
-    return {};
-  QImageReader reader(&file);
-  const QSize size = reader.size();  // from the header, before anything is decoded
-  if (!size.isValid() ||
-      std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height() > kMaxBackgroundBytes)
-    return {};
-  reader.setAllocationLimit(static_cast<int>(kMaxBackgroundBytes >> 20));
-  const QImage picture = reader.read();
-  if (picture.isNull()) return {};
-  return picture.scaled(kWindowWidth, kWindowHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
 // What a screen reader says for the progress bar; the bar itself shows no text.
 constexpr const char16_t* kProgressName = u"해시 계산 진행률";
 
@@ -93,7 +69,7 @@ MainWindow::MainWindow(ChecksumPlatform& platform, QWidget* parent)
   // window manager at all, the client area is the full size.
   setFixedSize(kWindowWidth, kWindowHeight);
   setAcceptDrops(true);
-  background_ = LoadBackground(platform_);
+  background_.Start(platform_);
   CreateControls();
 }
 
@@ -171,7 +147,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   // Scaled to the full outer size when loaded; what falls outside the client area is not seen.
-  if (!background_.isNull()) painter.drawImage(0, 0, background_);
+  if (!background_.Image().isNull()) painter.drawImage(0, 0, background_.Image());
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

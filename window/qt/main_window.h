@@ -7,13 +7,15 @@
 #include "engine/platform.h"
 #include "engine/slots.h"
 #include "app/qt/qt_ui_ops.h"
+#include "window/qt/background.h"
 
 namespace tav::qt {
 
 class MainWindow final : public QWidget {
  public:
-  // Builds the controls and loads "bg.png" from the current directory. The picture and the
-  // runs' files are read through `platform`, which must outlive the window.
+  // Builds the controls and starts decoding "bg.png" of the current directory, which shows
+  // once it is ready. The picture and the runs' files are read through `platform`, which must
+  // outlive the window.
   explicit MainWindow(ChecksumPlatform& platform, QWidget* parent = nullptr);
 
   // Shrinks the client area so that the outer frame, as the window manager reports it, is
@@ -22,8 +24,8 @@ class MainWindow final : public QWidget {
 
   AppState& State() { return state_; }
   QtUiOps& Ui() { return ui_; }
-  // The background as painted: bg.png scaled to 1280 x 720, or null (white).
-  const QImage& Background() const { return background_; }
+  // The background as painted (bg.png scaled to 1280 x 720, or null: white) and its decoder.
+  const BackgroundPicture& Background() const { return background_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -38,7 +40,7 @@ class MainWindow final : public QWidget {
   AppState state_;
   QtUiOps ui_;
   ChecksumPlatform& platform_;
-  QImage background_;
+  BackgroundPicture background_{*this};
 };
 
 }  // namespace tav::qt
