@@ -57,11 +57,15 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
     ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
 }
 
+void RefuseDroppedFile(UiOps& ui) {
+  ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+}
+
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
   // Cut to what the selection holds, the path would name some other file or none: keep the
   // selection and say what the run would say of it, as the dialog does.
   if (path.size() >= kPathCapacity) {
-    ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    RefuseDroppedFile(ui);
     return;
   }
   CopyText(state.selectedPath, kPathCapacity, path);
