@@ -30,11 +30,9 @@ shots="$root/build/linux/test-desktop"
 work="$(mktemp -d)"
 tav_at_exit "rm -rf '$work'"
 
-tav_start_xvfb
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-tav_start_atspi "$work"
-tav_start_openbox "$work/openbox.log"
+tav_start_x_stack "$work" atspi openbox
 
 sample="$work/받은 파일 sample.bin"
 head -c 1048583 /dev/urandom >"$sample"
