@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "engine/platform.h"
+#include "engine/text.h"
 #include "window/layout.h"
 #include "window/qt/main_window.h"
 #include "app/qt/seams.h"
@@ -185,6 +186,39 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     });
     window_->Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
     EXPECT_NE(seen, nullptr);
+  }
+}
+
+// `tavrinel FILE`: the first argument is selected as a drop selects it (path box, file title,
+// run offered), and the run reads the file of those bytes, not its look-alike. A relative name
+// is the start folder's. Toolkit options after it are not read. A name too long is refused with
+// the run's warning, nothing selected; no argument, or an empty one, selects nothing.
+TEST_F(WindowTest, CommandLineFileSelectedAsIfDropped) {
+  const std::string tooLong(259 - scratch_.path().size(), 'l');  // 260 units with the folder
+  WriteFile("plain.txt", "hello");
+  WriteFile("\uFFFD\uFFFD.bin", "DIFFERENT");
+  const std::string raw = QFile::encodeName(scratch_.path()).toStdString() + "/\xff\xfe.bin";
+  std::ofstream(raw) << "abc";
+  // The arguments after the program's name; the name shown in the folder (none: the start
+  // hint); the file title; gzip's CRC-32 of the file read.
+  const std::tuple<std::vector<std::string>, QString, std::u16string, QString> cases[] = {
+      {{"./plain.txt"}, "plain.txt", u"plain.txt", "3610a686"},
+      {{raw, "-qwindowtitle", "X", "-geometry", "9x9", "plain.txt"},
+       "\uFFFD\uFFFD.bin", u"\xDCFF\xDCFE.bin", "352441c2"},
+      {{tooLong}, "", u"", ""}, {{}, "", u"", ""}, {{""}, "", u"", ""}};
+  for (const auto& [args, shown, title, crc] : cases) {
+    SCOPED_TRACE(args.empty() ? "no argument" : args[0]);
+    captions_.clear();
+    Open();
+    std::vector<const char*> argv = {"tavrinel"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    window_->AcceptCommandLine(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(Find("pathDisplay")->text(), shown.isEmpty() ? QString::fromUtf16(kControlLayout[1].text) : scratch_.filePath(shown));
+    EXPECT_EQ(TextView(window_->State().fileTitle, kTitleCapacity), title);
+    EXPECT_EQ(captions_, args == std::vector{tooLong} ? QStringList{"경고"} : QStringList{});
+    EXPECT_EQ(Find<QPushButton>("runButton")->isEnabled(), !crc.isEmpty());
+    Click("runButton");
+    EXPECT_EQ(Find("crc32Display")->text(), crc);
   }
 }
 
