@@ -166,7 +166,7 @@ offered_for_binaries() {  # share, PATH
 # words of Exec and %f expanded to the file, the tree's bin first on PATH.
 launch_as_menu_entry() {  # under, what
   local under="$1" entry path exec_line words=() word session
-  entry="$under/usr/share/applications/$app_id.desktop"
+  entry="${under%/}/usr/share/applications/$app_id.desktop"
   path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
   check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
   check "the entry says Exec=tavrinel %f (got $exec_line)" test "$exec_line" = "tavrinel %f"
