@@ -22,7 +22,7 @@ set(TAV_PATH "${tav_DATADIR}/tavrinel")
 tav_entry_escape(TAV_PATH "${TAV_PATH}")
 # A session's PATH always holds /usr/bin and /usr/local/bin; any other prefix (~/.local, /opt)
 # may not be on it, so there the entry names the program by its full path, quoted as an Exec
-# argument: \ " ` $ escaped inside the quotes, % doubled.
+# argument: \ " ` $ escaped inside the quotes, % doubled. The template puts %f after it.
 if(tav_BINDIR STREQUAL "/usr/bin" OR tav_BINDIR STREQUAL "/usr/local/bin")
   set(TAV_EXEC tavrinel)
 else()

@@ -3,7 +3,11 @@
 Run by tools/test-desktop.sh with /usr/bin/python3 (where Debian's python3-pyatspi is), on the
 private D-Bus session the app was started on with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1:
 
-  drive-desktop.py --pid PID --wid XID --file PATH --expect LABEL TOOL VALUE (five times)
+  drive-desktop.py --pid PID --wid XID [--selected PATH] [--file PATH --expect LABEL TOOL VALUE
+                    (five times)]
+
+With --selected, the app was started with that file: the path edit must show it, with the run
+button pressable. With --file, that file is chosen in the open-file dialog and run.
 
 Every control is found by the name a screen reader says for it, so a lost name fails here.
 Each action is followed by a bounded wait on what it visibly does (a dialog, a box, a button
@@ -257,6 +261,16 @@ def drive(args, w):
         raise StepFailed("the controls are not all named as a screen reader needs",
                          counted=True)
 
+    run, compare = w.need("push button", RUN), w.need("push button", COMPARE)
+    if args.selected:
+        shown = poll(EFFECT_SECONDS, lambda: text_of(path) == args.selected)
+        check(f"started with {args.selected}, the path edit shows it", shown,
+              f"'{text_of(path)}'")
+        check(f"started with a file, {RUN} is pressable",
+              poll(EFFECT_SECONDS, lambda: pressable(run)) is not None)
+    if not args.file:
+        return
+
     # The real open-file dialog: the name typed into its name box, then Open.
     browse = w.need("push button", BROWSE)
     poll(EFFECT_SECONDS, lambda: pressable(browse))
@@ -278,7 +292,6 @@ def drive(args, w):
           f" ({tries} press(es) of {BROWSE})", True)
 
     # The run: pressed until the compare button becomes pressable.
-    run, compare = w.need("push button", RUN), w.need("push button", COMPARE)
     if poll(EFFECT_SECONDS, lambda: pressable(run)) is None:
         raise StepFailed(f"{RUN} never became pressable after the file was chosen")
     _, tries = act(f"{RUN} ends with {COMPARE} pressable", lambda: press(run),
@@ -342,11 +355,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pid", type=int, required=True, help="the app's process id")
     parser.add_argument("--wid", type=int, required=True, help="its main window's X id")
-    parser.add_argument("--file", required=True, help="the file to choose in the dialog")
+    parser.add_argument("--selected", help="the file the app was started with")
+    parser.add_argument("--file", help="the file to choose in the dialog and run")
     parser.add_argument("--expect", nargs=3, action="append", default=[],
                         metavar=("LABEL", "TOOL", "VALUE"), help="a value and who computed it")
     args = parser.parse_args()
-    if sorted(label for label, _, _ in args.expect) != sorted(ALGORITHMS):
+    if args.file and sorted(label for label, _, _ in args.expect) != sorted(ALGORITHMS):
         parser.error("--expect is needed once for each of " + ", ".join(ALGORITHMS))
     # A click runs the whole checksum run before the app answers the bus again: give each
     # call that long before it counts as lost.

@@ -97,73 +97,130 @@ tav_at_exit() {
 # may take many times their usual second on a busy machine.
 TAV_START_SECONDS=60
 
-# Starts an X server of our own (it picks a free display number), exports DISPLAY, and stops
-# it when the script exits. Other jobs on a shared machine start and stop X servers too, and
-# may clear /tmp's lock files: a server that does not answer on its display, or ends, is
-# replaced by a new one, three times at most.
-tav_start_xvfb() {
-  local fd pid try
-  fd="$(mktemp)"
-  tav_at_exit "rm -f '$fd'"
+# The private X stack: an X server of our own (it picks a free display number; DISPLAY is
+# exported) and, on it, the parts named: "atspi", a D-Bus session of our own with the
+# accessibility bus (exports DBUS_SESSION_BUS_ADDRESS; a Qt app started with
+# QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 then shows its widgets there; needs XDG_RUNTIME_DIR, a
+# private folder for the buses' sockets), and "openbox", the window manager, each waited for
+# until it works. All of it stops when the script exits. Other jobs on a shared machine start
+# and stop X servers too, and may clear /tmp's lock files, so a server reported ready may be
+# gone a moment later: when the server does not answer, a part cannot reach it or ends, or the
+# server is gone once all are up, everything started is stopped and the whole stack started
+# again, three times in all, each miss said.
+tav_start_x_stack() {  # folder for the parts' logs, parts...
+  local folder="${1:-}" part try up
+  shift || true
+  if [ "${tav_x_at_exit:-}" != 1 ]; then
+    tav_at_exit tav_x_stop
+    tav_x_at_exit=1
+  fi
   for try in 1 2 3; do
-    : >"$fd"
-    Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
-    pid=$!
-    tav_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; true"
-    xvfb_up() { [ -s "$fd" ] || ! kill -0 "$pid" 2>/dev/null; }
-    wait_for "$TAV_START_SECONDS" xvfb_up || true
-    if [ -s "$fd" ] && DISPLAY=":$(head -n1 "$fd")" xdpyinfo >/dev/null 2>&1 &&
-       kill -0 "$pid" 2>/dev/null; then
-      export DISPLAY=":$(head -n1 "$fd")"
-      unset WAYLAND_DISPLAY
-      return 0
+    up=1
+    tav_x_server || up=0
+    for part in "$@"; do
+      [ "$up" = 1 ] && { "tav_x_$part" "$folder" || up=0; }
+    done
+    if [ "$up" = 1 ]; then
+      tav_x_alive && return 0
+      echo "the X server on $DISPLAY or a part on it ended once all were up" >&2
     fi
-    echo "Xvfb (try $try) did not come up on a display of its own (display :$(head -n1 "$fd"))" >&2
-    kill "$pid" 2>/dev/null || true
+    echo "the private X stack (try $try of 3) did not come up whole: stopping what was started" >&2
+    tav_x_stop
   done
   exit 1
 }
+# An X server alone, as the Wine suites and the packages step need it.
+tav_start_xvfb() { tav_start_x_stack ""; }
 
-# Starts openbox on our X server and waits until it manages windows; stops it on exit.
-tav_start_openbox() {  # its log
+# The stack's processes in the order started; stopped the last first.
+tav_x_pids=()
+tav_x_stop() {
+  local i
+  for ((i = ${#tav_x_pids[@]} - 1; i >= 0; i--)); do
+    kill "${tav_x_pids[i]}" 2>/dev/null || true
+    wait "${tav_x_pids[i]}" 2>/dev/null || true
+  done
+  tav_x_pids=()
+  true
+}
+# The server answers on DISPLAY and every process of the stack still runs.
+tav_x_alive() {
   local pid
-  openbox --sm-disable >"$1" 2>&1 &
-  pid=$!
-  tav_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; true"
-  wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-  wm_ready_or_gone() { wm_ready || ! kill -0 "$pid" 2>/dev/null; }
-  wait_for "$TAV_START_SECONDS" wm_ready_or_gone || true
-  if ! wm_ready || ! kill -0 "$pid" 2>/dev/null; then
-    echo "openbox did not start within $TAV_START_SECONDS s on $DISPLAY:" >&2
-    cat "$1" >&2
-    exit 1
-  fi
+  for pid in "${tav_x_pids[@]}"; do kill -0 "$pid" 2>/dev/null || return 1; done
+  xdpyinfo >/dev/null 2>&1
 }
 
-# A D-Bus session of our own with the accessibility bus on it, as a desktop session has:
-# exports DBUS_SESSION_BUS_ADDRESS; a Qt app started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-# then shows its widgets there. Needs XDG_RUNTIME_DIR (a private folder: the buses' sockets go
-# there). Both end when the script exits.
-tav_start_atspi() {  # folder for the logs
-  local fd="$1/dbus-address"
+# One try of each part: returns 1, saying why, when it does not come up.
+tav_x_server() {
+  local fd pid
+  fd="$(mktemp)"
+  tav_at_exit "rm -f '$fd'"
+  Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$fd" >/dev/null 2>&1 &
+  pid=$!
+  tav_x_pids+=("$pid")
+  xvfb_up() { [ -s "$fd" ] || ! kill -0 "$pid" 2>/dev/null; }
+  wait_for "$TAV_START_SECONDS" xvfb_up || true
+  if [ -s "$fd" ] && DISPLAY=":$(head -n1 "$fd")" xdpyinfo >/dev/null 2>&1 &&
+     kill -0 "$pid" 2>/dev/null; then
+    export DISPLAY=":$(head -n1 "$fd")"
+    unset WAYLAND_DISPLAY
+    return 0
+  fi
+  echo "Xvfb did not come up on a display of its own (display :$(head -n1 "$fd"))" >&2
+  return 1
+}
+
+tav_x_atspi() {  # folder for the logs
+  local fd="$1/dbus-address" pid
+  : >"$fd"
   dbus-daemon --session --nofork --nopidfile --address="unix:tmpdir=$XDG_RUNTIME_DIR" \
     --print-address=3 3>"$fd" >"$1/dbus.log" 2>&1 &
-  tav_at_exit "kill $! 2>/dev/null; wait $! 2>/dev/null; true"
-  wait_for "$TAV_START_SECONDS" test -s "$fd" ||
-    { echo "dbus-daemon did not start within $TAV_START_SECONDS s:" >&2; cat "$1/dbus.log" >&2; exit 1; }
+  pid=$!
+  tav_x_pids+=("$pid")
+  bus_up() { [ -s "$fd" ] || ! kill -0 "$pid" 2>/dev/null; }
+  wait_for "$TAV_START_SECONDS" bus_up || true
+  if [ ! -s "$fd" ]; then
+    echo "dbus-daemon did not start within $TAV_START_SECONDS s:" >&2
+    cat "$1/dbus.log" >&2
+    return 1
+  fi
   DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$fd")"
   export DBUS_SESSION_BUS_ADDRESS
-  # Started by us rather than by the session bus on demand, so that it ends with the script.
+  # Started by us rather than by the session bus on demand, so that it ends with the stack.
+  # It announces the bus on the X server's root window: it must reach the server.
   /usr/libexec/at-spi-bus-launcher --launch-immediately >"$1/at-spi.log" 2>&1 &
-  tav_at_exit "kill $! 2>/dev/null; wait $! 2>/dev/null; true"
+  pid=$!
+  tav_x_pids+=("$pid")
   # Asked without starting anything: until the launcher owns its name, nobody else should.
   a11y_bus_up() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
       org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'
   }
-  wait_for "$TAV_START_SECONDS" a11y_bus_up ||
-    { echo "the accessibility bus did not start within $TAV_START_SECONDS s:" >&2
-      cat "$1/at-spi.log" >&2; exit 1; }
+  a11y_bus_up_or_gone() { a11y_bus_up || ! kill -0 "$pid" 2>/dev/null; }
+  wait_for "$TAV_START_SECONDS" a11y_bus_up_or_gone || true
+  if ! a11y_bus_up || ! kill -0 "$pid" 2>/dev/null; then
+    echo "the accessibility bus did not start on $DISPLAY (or ended) within $TAV_START_SECONDS s:" >&2
+    cat "$1/at-spi.log" >&2
+    return 1
+  fi
+}
+
+tav_x_openbox() {  # folder for its log
+  local pid
+  openbox --sm-disable >"$1/openbox.log" 2>&1 &
+  pid=$!
+  tav_x_pids+=("$pid")
+  wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+  wm_ready_or_gone() { wm_ready || ! kill -0 "$pid" 2>/dev/null; }
+  wait_for "$TAV_START_SECONDS" wm_ready_or_gone || true
+  kill -0 "$pid" 2>/dev/null && wm_ready && return 0
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "openbox did not manage $DISPLAY within $TAV_START_SECONDS s:" >&2
+  else
+    echo "openbox ended without managing $DISPLAY:" >&2
+  fi
+  cat "$1/openbox.log" >&2
+  return 1
 }
 
 # What a failing GUI step saw, for a reader of the log to tell a lost click from a wrong value

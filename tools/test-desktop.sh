@@ -2,11 +2,12 @@
 # Desktop run: the real app under Xvfb with openbox, driven and read from outside.
 #
 # The window is read and driven over the accessibility bus, as a screen reader does
-# (tools/drive-desktop.py): a file typed into the real open-file dialog is run, each of the
+# (tools/drive-desktop.py): the file named on the command line (relative to the folder the app
+# starts in) shows selected; a file typed into the real open-file dialog is run, each of the
 # five values shown is checked against gzip and coreutils, each is copied with its button and
 # read back by xclip, and the last is pasted into the compare box, whose answer must name the
 # algorithm and the file. Only what the window manager alone shows is read from X: the app
-# started with Qt options on its command line keeps its own title and size; the outer frame
+# started with Qt options after the file keeps its own title and size; the outer frame
 # is 1280x720 and cannot be resized; closing the window ends the app with status 0.
 # On a failure it prints what it saw, with a picture of the screen under build/linux.
 # Usage: tools/test-desktop.sh [path/to/tavrinel]. With TAV_SCREENSHOT=file.png set it also
@@ -30,11 +31,9 @@ shots="$root/build/linux/test-desktop"
 work="$(mktemp -d)"
 tav_at_exit "rm -rf '$work'"
 
-tav_start_xvfb
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-tav_start_atspi "$work"
-tav_start_openbox "$work/openbox.log"
+tav_start_x_stack "$work" atspi openbox
 
 sample="$work/받은 파일 sample.bin"
 head -c 1048583 /dev/urandom >"$sample"
@@ -44,8 +43,11 @@ expect=(--expect CRC32 gzip "$(tav_gzip_crc "$sample")" --expect MD5 md5sum "$(s
         --expect SHA-512 sha512sum "$(sums sha512)")
 
 cd "$root"  # bg.png is looked up in the current directory
+# Started with a file named relative to that folder, as from a terminal, and Qt options after
+# it, which the app must not read.
+started_with="$(pwd -P)/bg.png"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-  "$app" -qwindowtitle "Not its title" -geometry 300x200+50+60 >"$work/app.log" 2>&1 &
+  "$app" bg.png -qwindowtitle "Not its title" -geometry 300x200+50+60 >"$work/app.log" 2>&1 &
 app_pid=$!
 tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
 # What the screen showed, once: at the first failed check while the app is still up, or on
@@ -92,7 +94,7 @@ check "cannot be resized (minimum $min, maximum $max)" test -n "$min" -a "$min" 
 {
   status=0
   /usr/bin/python3 "$root/tools/drive-desktop.py" --pid "$app_pid" --wid "$wid" \
-    --file "$sample" "${expect[@]}" 2>&1 || status=$?
+    --selected "$started_with" --file "$sample" "${expect[@]}" 2>&1 || status=$?
   echo "$status" >"$work/drive.status"
 } | tee "$work/drive.log"
 passed=$((passed + $(grep -c '^ok ' "$work/drive.log" || true)))

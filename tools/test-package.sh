@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Packaging check: the install layout, the .deb and the Windows zip, each run from where it lands.
 #
-# By default it installs nothing on this machine: lintian checks the .deb; apt only simulates
-# installing it, to show its dependencies resolve; the .deb is unpacked into a scratch folder
-# and run from there (tavrinel-sums against gzip and coreutils, the app up to its window, in
-# its share folder as the menu entry starts it, with the system's libraries). The Windows zip
-# is unpacked into a fresh folder and started under Wine.
+# By default it installs nothing on this machine: `cmake --install` into a scratch prefix, whose
+# menu entry GIO starts for a file as a file manager's "Open With" does; lintian checks the
+# .deb; apt only simulates installing it, to show its dependencies resolve; the .deb is
+# unpacked into a scratch folder and run from there (tavrinel-sums against gzip and coreutils;
+# the app started for a file as its menu entry says, with the system's libraries). Each app
+# must come up with bg.png drawn and the file selected, read over the accessibility bus. The
+# Windows zip is unpacked into a fresh folder and started under Wine.
 #
 # Where CI=true (a throwaway machine) or TAV_APT_INSTALL=1, it also installs the .deb with apt,
-# runs what it installed as a menu launcher would, and purges it again with exactly what apt
+# starts what it installed for a file through GIO, and purges it again with exactly what apt
 # brought along for it, also when a check fails half-way. A tavrinel package installed before
 # is left alone: that round is then skipped, and never fails the run.
 #
@@ -18,10 +20,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # Bounded: the whole run ends within fifteen minutes, and its exit commands still run.
 tav_bounded 900 "$@"
 tav_utf8
-# Packaging (dpkg-shlibdeps needs dpkg-dev and file), its validators, and ImageMagick to read
-# a pixel of the screen.
+# Packaging (dpkg-shlibdeps needs dpkg-dev and file), its validators, ImageMagick to read a
+# pixel of the screen, and GIO's `gio`, which starts a desktop entry as file managers do.
 tav_need "${TAV_BUILD_PACKAGES[@]}" "${TAV_TEST_PACKAGES[@]}" dpkg-dev file lintian \
-  desktop-file-utils appstream man-db unzip imagemagick
+  desktop-file-utils appstream man-db unzip imagemagick libglib2.0-bin
 
 apt_install=0
 if [ "${CI:-}" = true ] || [ "${TAV_APT_INSTALL:-0}" = 1 ]; then apt_install=1; fi
@@ -78,9 +80,10 @@ background_at() {  # x y: the screen shows bg.png's colour there
   got="$(screen_rgb "$1" "$2")" && near "$got" "$expected" "$tolerance"
 }
 wid="" app_pid=""
-find_window() {
-  wid="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Tavrinel Ver 2\.0 - ' 2>/dev/null |
-         head -n1)"
+find_window() {  # of app_pid; without one, the only app on our X server
+  # shellcheck disable=SC2086  # the option and the number, or nothing
+  wid="$(xdotool search --onlyvisible ${app_pid:+--pid $app_pid} --name '^Tavrinel Ver 2\.0 - ' \
+         2>/dev/null | head -n1)"
   [ -n "$wid" ]
 }
 # The window's client point px,py shows bg.png's colour. Without a window manager the Qt
@@ -92,15 +95,18 @@ client_background() {
   read -r x y <<<"$(xwininfo -id "$wid" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | tr '\n' ' ')"
   background_at $((x + px)) $((y + py))
 }
-# Waits for the main window of the program just started (app_pid), checks its background, and
-# ends it; on a failure, says what the screen showed first.
-app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
-check_background() {  # what, its log, seconds to wait for the window
+# Waits for the main window of the program just started (app_pid; when a launcher started it,
+# the window tells it), checks its background and makes the further check given, and ends it;
+# on a failure, says what the screen showed first.
+app_ended() { [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; }
+check_background() {  # what, its log, seconds to wait for the window, [further check...]
   local ok=1
   wait_for "$3" eval 'find_window || app_ended' || true
   if find_window; then
+    [ -n "$app_pid" ] || app_pid="$(xdotool getwindowpid "$wid")"
     wait_for 15 client_background || ok=0
     check "$1 paints bg.png behind its controls (saw $(client_background_rgb))" test "$ok" = 1
+    if [ $# -gt 3 ]; then "${@:4}" || ok=0; fi
   else
     ok=0
     if app_ended; then
@@ -119,9 +125,81 @@ client_background_rgb() {
   screen_rgb $((x + px)) $((y + py))
 }
 
-tav_start_xvfb
+# Sets `session`, the command that runs what follows it as a desktop session would: in a
+# session's environment, with the accessibility bus on (the app shows its widgets there) and
+# `bin` first on PATH.
+in_session() {  # [bin]
+  session=(env -i HOME="$work/home" PATH="${1:+$1:}/usr/local/bin:/usr/bin:/bin"
+           DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8
+           DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+}
+# The window shows `file` selected, read as a screen reader reads it.
+shows_selected() {  # file
+  local status=0
+  /usr/bin/python3 "$root/tools/drive-desktop.py" --pid "$app_pid" --wid "$wid" \
+    --selected "$1" >"$work/drive.log" 2>&1 || status=$?
+  sed 's/^/     /' "$work/drive.log"
+  check "it shows the file it was started with selected (driver status $status)" test "$status" = 0
+}
+# As a file manager's "Open With" starts the app for a file: GIO reads the entry, expands %f to
+# the file and starts the program in the entry's Path. Needs the entry's paths to exist.
+open_with() {  # entry, what
+  local status=0 session
+  in_session
+  (cd / && exec "${session[@]}" gio launch "$1" "$sample") >"$work/app.log" 2>&1 || status=$?
+  check "gio launch starts $1 with a file (status $status)" test "$status" = 0
+  # The launcher's child is not ours to wait for; the window names it. It ends with our X server.
+  app_pid=""
+  check_background "$2" "$work/app.log" "$TAV_START_SECONDS" shows_selected "$sample"
+}
+# GIO offers the app for files of type application/octet-stream, from the databases under
+# `share` as dpkg's trigger leaves them, with none of a user's own choices.
+offered_for_binaries() {  # share, PATH
+  local apps
+  apps="$(env -i HOME="$work/nobody" XDG_DATA_DIRS="$1" PATH="$2" LANG=C.UTF-8 \
+          gio mime application/octet-stream)"
+  grep -qx "$(printf '\t')$app_id.desktop" <<<"$apps"
+}
+# The entry as the package installs it, under `under` (the unpacked tree, or / for the
+# installed package). Installed, it is started by GIO; unpacked, its Path and Exec name places
+# that exist only once installed, so it is started as GIO would: in the tree's Path, with the
+# words of Exec and %f expanded to the file, the tree's bin first on PATH.
+launch_as_menu_entry() {  # under, what
+  local under="$1" entry path exec_line words=() word session
+  entry="${under%/}/usr/share/applications/$app_id.desktop"
+  path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
+  check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
+  check "the entry says Exec=tavrinel %f (got $exec_line)" test "$exec_line" = "tavrinel %f"
+  check "the entry offers it for any file: MimeType=application/octet-stream;" \
+    test "$(entry_value "$entry" MimeType)" = "application/octet-stream;"
+  check "its Path holds bg.png" test -f "$under$path/bg.png"
+  if [ "$under" = / ]; then
+    # The plain name must reach /usr/bin by a session's PATH.
+    in_session
+    check "a session's PATH finds the package's tavrinel" \
+      test "$("${session[@]}" sh -c 'command -v tavrinel')" = /usr/bin/tavrinel
+    open_with "$entry" "$2"
+    return
+  fi
+  read -ra words <<<"$exec_line"
+  for word in "${!words[@]}"; do [ "${words[word]}" != %f ] || words[word]="$sample"; done
+  in_session "$under/usr/bin"
+  (cd "$under$path" && exec "${session[@]}" "${words[@]}") >"$work/app.log" 2>&1 &
+  app_pid=$!
+  tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
+  check_background "$2" "$work/app.log" "$TAV_START_SECONDS" shows_selected "$sample"
+}
+
+# The accessibility bus lets the packages' app be read as a screen reader reads it.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+tav_start_x_stack "$work" atspi
+
+sample="$work/내려받은 file.iso"
+head -c 3000017 /dev/urandom >"$sample"
+sums() { "$1sum" <"$sample" | cut -d' ' -f1; }
+printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s\n' "$(tav_gzip_crc "$sample")" \
+  "$(sums md5)" "$(sums sha1)" "$(sums sha256)" "$(sums sha512)" >"$work/sums-expected"
 
 echo "== cmake --install into a prefix =="
 [ -f "$linux_build/CMakeCache.txt" ] || (cd "$root" && cmake --preset linux >/dev/null)
@@ -147,9 +225,10 @@ check "the prefix holds exactly the programs, the picture and the desktop files"
 entry="$prefix/share/applications/$app_id.desktop"
 check "the entry starts the app in the prefix's share/tavrinel" \
   test "$(entry_value "$entry" Path)" = "$prefix/share/tavrinel"
-check "the entry names the prefix's program (~/.local/bin may not be on PATH)" \
-  test "$(entry_value "$entry" Exec)" = "\"$prefix/bin/tavrinel\""
+check "the entry names the prefix's program (~/.local/bin may not be on PATH), then the file" \
+  test "$(entry_value "$entry" Exec)" = "\"$prefix/bin/tavrinel\" %f"
 validate "$prefix"
+open_with "$entry" "the installed app, started by GIO for a file as a file manager starts it,"
 
 echo "== The Debian package =="
 (cd "$linux_build" && cpack -G DEB -B "$work/deb" >/dev/null)
@@ -174,6 +253,8 @@ check "its copyright file is machine-readable and says MIT" machine_readable_mit
 lintian --pedantic --display-info "$deb" >"$work/lintian" 2>&1 || true
 sed 's/^/     lintian: /' "$work/lintian"
 check "lintian reports no errors" not grep -q '^E:' "$work/lintian"
+maintainer_scripts() { dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(inst|rm|triggers)$'; }
+check "no maintainer script: dpkg's triggers refresh the desktop database" not maintainer_scripts
 
 # What apt would do, done by nobody: every dependency must resolve from the archive. Its Inst
 # lines are also the list a real install below is undone with.
@@ -190,39 +271,12 @@ simulated_fine() {
 }
 check "apt-get install --simulate resolves its dependencies (status $status)" simulated_fine
 
-sample="$work/내려받은 file.iso"
-head -c 3000017 /dev/urandom >"$sample"
-sums() { "$1sum" <"$sample" | cut -d' ' -f1; }
-printf 'CRC32\t%s\nMD5\t%s\nSHA-1\t%s\nSHA-256\t%s\nSHA-512\t%s\n' "$(tav_gzip_crc "$sample")" \
-  "$(sums md5)" "$(sums sha1)" "$(sums sha256)" "$(sums sha512)" >"$work/sums-expected"
 check_sums() {  # tavrinel-sums to run
   local status=0
   "$1" "$sample" >"$work/sums-got" || status=$?
   check "$1 exits 0 (got $status)" test "$status" = 0
   check "$1 agrees with gzip and coreutils" diff -u "$work/sums-expected" "$work/sums-got"
 }
-# As a launcher starts it: a session's environment, the working directory from the entry's
-# Path, the command from its Exec (no field codes, so its words are the command line); under
-# `under` (the unpacked tree, or / for the installed package) with that tree's bin on PATH.
-launch_as_menu_entry() {  # under, what
-  local under="$1" entry path exec_line command
-  entry="$under/usr/share/applications/$app_id.desktop"
-  path="$(entry_value "$entry" Path)" exec_line="$(entry_value "$entry" Exec)"
-  check "the entry says Path=/usr/share/tavrinel (got $path)" test "$path" = /usr/share/tavrinel
-  check "the entry says Exec=tavrinel (got $exec_line)" test "$exec_line" = tavrinel
-  check "its Path holds bg.png" test -f "$under$path/bg.png"
-  local session=(env -i HOME="$work/home" PATH="${under%/}/usr/bin:/usr/local/bin:/usr/bin:/bin"
-                 DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8)
-  # Installed, the plain name must reach /usr/bin by a session's PATH; unpacked, it is put first.
-  [ "$under" != / ] || check "a session's PATH finds the package's tavrinel" \
-    test "$("${session[@]}" sh -c 'command -v tavrinel')" = /usr/bin/tavrinel
-  read -ra command <<<"$exec_line"
-  (cd "$under$path" && exec "${session[@]}" "${command[@]}") >"$work/app.log" 2>&1 &
-  app_pid=$!
-  tav_at_exit "kill $app_pid 2>/dev/null; wait $app_pid 2>/dev/null; true"
-  check_background "$2" "$work/app.log" "$TAV_START_SECONDS"
-}
-
 echo "== The .deb unpacked into a scratch folder and run from there =="
 unpacked="$work/unpacked"
 dpkg-deb -x "$deb" "$unpacked"
@@ -240,6 +294,9 @@ check "man finds its tavrinel-sums(1)" \
   test "$(man -M "$unpacked/usr/share/man" -w tavrinel-sums)" = \
   "$unpacked/usr/share/man/man1/tavrinel-sums.1.gz"
 validate "$unpacked/usr"
+update-desktop-database "$unpacked/usr/share/applications"  # as the trigger does on installing
+check "GIO offers the unpacked app for binary files (application/octet-stream)" \
+  offered_for_binaries "$unpacked/usr/share" "$unpacked/usr/bin:/usr/bin:/bin"
 launch_as_menu_entry "$unpacked" "the unpacked app, started as its menu entry says,"
 
 if [ "$apt_install" = 1 ] && ! package_absent; then
@@ -273,10 +330,14 @@ elif [ "$apt_install" = 1 ]; then
     test "$(man -w tavrinel-sums)" = /usr/share/man/man1/tavrinel-sums.1.gz
   check_sums /usr/bin/tavrinel-sums
   validate /usr
-  launch_as_menu_entry / "the installed app, started as its menu entry says,"
+  check "dpkg's trigger refreshed the desktop database: GIO offers it for binary files" \
+    offered_for_binaries /usr/share /usr/bin:/bin
+  launch_as_menu_entry / "the installed app, started by GIO for a file as a file manager starts it,"
 
   remove_package
   check "apt purged it" package_absent
+  check "the desktop database names it no more" \
+    not grep -qs "$app_id.desktop" /usr/share/applications/mimeinfo.cache
   none_exists() {  # no path listed in the file exists
     local f
     while read -r f; do [ ! -e "$f" ] || { echo "left behind: $f"; return 1; }; done <"$1"

@@ -57,6 +57,10 @@ void SelectFileByDialog(AppState& state, UiOps& ui) {
     ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
 }
 
+void RefuseDroppedFile(UiOps& ui) {
+  ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+}
+
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
   // A drop that names no file (a link dragged from a browser) has nothing to select: the
   // selection stays, and there is nothing to warn about.
@@ -64,7 +68,7 @@ void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path) {
   // Cut to what the selection holds, the path would name some other file or none: keep the
   // selection and say what the run would say of it, as the dialog does.
   if (path.size() >= kPathCapacity) {
-    ui.ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    RefuseDroppedFile(ui);
     return;
   }
   CopyText(state.selectedPath, kPathCapacity, path);

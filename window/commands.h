@@ -32,9 +32,12 @@ void ApplySelection(const AppState& state, UiOps& ui);
 void SelectFileByDialog(AppState& state, UiOps& ui);
 
 // A dropped file (the first of a drop): the path and its file title become the selection,
-// then ApplySelection. A path the selection cannot hold whole keeps the selection as it was
-// and gets the missing-file warning.
+// then ApplySelection. A path the selection cannot hold whole is refused (RefuseDroppedFile).
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path);
+
+// A dropped file that cannot be read here (a path too long to hold, a file on another host):
+// the selection stays as it was, and the missing-file warning says what the run would say.
+void RefuseDroppedFile(UiOps& ui);
 
 // One entry for both shells: a command from control `id` with notification `code`. Only a
 // click (code 0) on ids 101 to 108 acts; returns whether a handler ran. The run reads the

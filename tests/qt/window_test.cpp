@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/platform.h"
+#include "engine/text.h"
 #include "window/layout.h"
 #include "window/qt/main_window.h"
 #include "app/qt/seams.h"
@@ -76,7 +77,7 @@ TEST_F(WindowTest, ControlsAsLaidOut) {
 // taken, even where they land on the editable compare box offered the names as text too (file
 // managers do); text alone names no file. A path of 260 units, dropped or chosen, would
 // have to be cut to some other name (here one that exists): refused with the run's warning,
-// the previous choice kept; 259 units are taken. A name that is not UTF-8 is the file read,
+// the previous choice kept, as is a dropped file of another host; 259 units are taken. A name that is not UTF-8 is the file read,
 // dropped or chosen, and shows with U+FFFD; the dialog shows it like the file that its shown
 // name spells, so choosing that name is refused while both exist. A display shows its value as
 // soon as it is set, while a run's click still goes on (no event loop runs until it ends). A
@@ -111,14 +112,21 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     }
     drop({640, 600}, {files.first()});
   }
-  EXPECT_EQ(captions_, QStringList({"경고", "경고"}));
+  // A file URL naming another host names that host's file: refused as the overlong path is.
+  // Empty, "localhost" and this machine's own name are this machine.
+  for (const QString& host : {QString("fileserver"), QString("localhost"), QSysInfo::machineHostName()}) {
+    drop({640, 600}, {files.first()});
+    drop({640, 600}, {}, {QUrl("file://" + host + files[1])});
+    EXPECT_EQ(Find("pathDisplay")->text(), host == "fileserver" ? files.first() : files[1]) << host.toStdString();
+  }
+  EXPECT_EQ(captions_, QStringList({"경고", "경고", "경고"}));
   const QByteArray raw = QFile::encodeName(scratch_.path()) + "/\xff\xfe.bin";
   std::ofstream(raw.constData()) << "hello";
   const QString lookalike = WriteFile("\uFFFD\uFFFD.bin", "DIFFERENT");
   drop({640, 600}, {}, {QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
   EXPECT_EQ(Find("pathDisplay")->text(), lookalike);
   choose(lookalike);  // the dialog's name for both files
-  EXPECT_EQ(captions_.size(), 3);
+  EXPECT_EQ(captions_.size(), 4);
   Click("runButton");
   EXPECT_EQ(Find("crc32Display")->text(), "3610a686");  // of "hello", as gzip gives it
   Find("compareInput")->setText("3610a686");
@@ -158,6 +166,39 @@ TEST_F(WindowTest, DropsChoicesDisplaysClipboardAndBoxes) {
     });
     window_->Ui().ShowMessage(u"<b>보고서</b>.pdf", u"경고", icon);
     EXPECT_NE(seen, nullptr);
+  }
+}
+
+// `tavrinel FILE`: the first argument is selected as a drop selects it (path box, file title,
+// run offered), and the run reads the file of those bytes, not its look-alike. A relative name
+// is the start folder's. Toolkit options after it are not read. A name too long is refused with
+// the run's warning, nothing selected; no argument, or an empty one, selects nothing.
+TEST_F(WindowTest, CommandLineFileSelectedAsIfDropped) {
+  const std::string tooLong(259 - scratch_.path().size(), 'l');  // 260 units with the folder
+  WriteFile("plain.txt", "hello");
+  WriteFile("\uFFFD\uFFFD.bin", "DIFFERENT");
+  const std::string raw = QFile::encodeName(scratch_.path()).toStdString() + "/\xff\xfe.bin";
+  std::ofstream(raw) << "abc";
+  // The arguments after the program's name; the name shown in the folder (none: the start
+  // hint); the file title; gzip's CRC-32 of the file read.
+  const std::tuple<std::vector<std::string>, QString, std::u16string, QString> cases[] = {
+      {{"./plain.txt"}, "plain.txt", u"plain.txt", "3610a686"},
+      {{raw, "-qwindowtitle", "X", "-geometry", "9x9", "plain.txt"},
+       "\uFFFD\uFFFD.bin", u"\xDCFF\xDCFE.bin", "352441c2"},
+      {{tooLong}, "", u"", ""}, {{}, "", u"", ""}, {{""}, "", u"", ""}};
+  for (const auto& [args, shown, title, crc] : cases) {
+    SCOPED_TRACE(args.empty() ? "no argument" : args[0]);
+    captions_.clear();
+    Open();
+    std::vector<const char*> argv = {"tavrinel"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    window_->AcceptCommandLine(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(Find("pathDisplay")->text(), shown.isEmpty() ? QString::fromUtf16(kControlLayout[1].text) : scratch_.filePath(shown));
+    EXPECT_EQ(TextView(window_->State().fileTitle, kTitleCapacity), title);
+    EXPECT_EQ(captions_, args == std::vector{tooLong} ? QStringList{"경고"} : QStringList{});
+    EXPECT_EQ(Find<QPushButton>("runButton")->isEnabled(), !crc.isEmpty());
+    Click("runButton");
+    EXPECT_EQ(Find("crc32Display")->text(), crc);
   }
 }
 

@@ -9,8 +9,10 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QUrl>
 #include <QValidator>
+#include <optional>
 #include <string>
 
 #include "engine/text.h"
@@ -21,17 +23,28 @@ namespace tav::qt {
 
 namespace {
 
-// The first dropped entry that is a local file, as the file system names it: the URL's own
-// bytes, so a name that is not UTF-8 still names that file (its stray bytes held as
-// U+DC80..U+DCFF); empty if none.
-std::u16string FirstDroppedFile(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return {};
+// The first dropped entry that names a file, if any: its path as the file system names it, the
+// URL's own bytes, so a name that is not UTF-8 still names that file (its stray bytes held as
+// U+DC80..U+DCFF); and whether the file is on this machine. A file URL may name a host
+// (file://fileserver/srv/x.iso): the path is then that host's, and this machine's file of the
+// same path is some other file.
+struct DroppedFile {
+  std::u16string path;
+  bool here;
+};
+std::optional<DroppedFile> FirstDroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return std::nullopt;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return Utf8ToUtf16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (bytes.isEmpty()) return std::nullopt;
+    const QString host = url.host();
+    const bool here = host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0 ||
+                      host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    const std::string_view name(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return DroppedFile{Utf8ToUtf16(name), here};
   }
-  return {};
+  return std::nullopt;
 }
 
 // A single-line box as the native edit control takes a paste: up to the pasted text's first
@@ -151,18 +164,22 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (!FirstDroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+  if (FirstDroppedFile(event->mimeData())) event->acceptProposedAction();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-  if (!FirstDroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+  if (FirstDroppedFile(event->mimeData())) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-  const std::u16string path = FirstDroppedFile(event->mimeData());
-  if (path.empty()) return;
+  const std::optional<DroppedFile> file = FirstDroppedFile(event->mimeData());
+  if (!file) return;
   event->acceptProposedAction();
-  AcceptDroppedPath(state_, ui_, path);
+  // Another host's file is taken (so the user hears why nothing changed) but not read.
+  if (file->here)
+    AcceptDroppedPath(state_, ui_, file->path);
+  else
+    RefuseDroppedFile(ui_);
   activateWindow();
   raise();
 }

@@ -22,6 +22,12 @@ class MainWindow final : public QWidget {
   // 1280 by 720. Without a window manager frame the client area itself is 1280 by 720.
   void FitOuterSize();
 
+  // `tavrinel FILE`: the command line's first argument becomes the selection exactly as the
+  // same file dropped on the window would; nothing after it is read. Its bytes name the file,
+  // relative to the current folder unless they start with '/'. No argument, or an empty one,
+  // leaves the window as it is.
+  void AcceptCommandLine(int argc, const char* const* argv);
+
   AppState& State() { return state_; }
   QtUiOps& Ui() { return ui_; }
   // The background as painted (bg.png scaled to 1280 x 720, or null: white) and its decoder.
