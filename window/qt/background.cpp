@@ -1,21 +1,25 @@
-// bg.png decoded in a copy of this program started for it, with hard limits; the window waits for nothing.
+// bg.png decoded in a copy of this program started for it, which limits itself; the window waits for nothing.
 #include "window/qt/background.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
-#include <QTimer>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/qt/seams.h"
@@ -25,8 +29,8 @@ namespace tav::qt {
 
 namespace {
 
-// Set only in the decoder's environment. An environment variable, not an argument: the
-// program's arguments are the user's.
+// Set only in the decoder's environment, to the id of the window's process that started it. An
+// environment variable, not an argument: the program's arguments are the user's.
 constexpr const char* kDecoderVariable = "TAVRINEL_BACKGROUND_DECODER";
 
 // What the decoder may spend. Its memory: twice the decoded picture's bound, room for the
@@ -39,7 +43,6 @@ constexpr int kDecodeSeconds = 5;
 constexpr qsizetype kPictureBytes = qsizetype{kWindowWidth} * kWindowHeight * 4;
 
 // Lowers a limit of this process to `soft` and `hard`, or to the hard limit it already has.
-// Called between fork and exec, so it makes system calls only.
 bool Limit(int resource, rlim_t soft, rlim_t hard) {
   rlimit now{};
   if (::getrlimit(resource, &now) != 0) return false;
@@ -85,7 +88,15 @@ bool DecodeStdinToStdout() {
 }  // namespace
 
 std::optional<int> DecodeBackgroundIfAsked() {
-  if (!std::getenv(kDecoderVariable)) return std::nullopt;
+  const char* parent = std::getenv(kDecoderVariable);
+  if (!parent) return std::nullopt;
+  // The limits come first, before any work: its memory, its processor time (then SIGXCPU,
+  // then SIGKILL), no core file, and an end with the window's program (checked after it is
+  // asked for: a parent already gone would not end it).
+  if (!Limit(RLIMIT_DATA, kDecoderMemory, kDecoderMemory) ||
+      !Limit(RLIMIT_CPU, kDecodeSeconds, kDecodeSeconds + 1) || !Limit(RLIMIT_CORE, 0, 0) ||
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || std::to_string(::getppid()) != parent)
+    return 1;
   try {
     return DecodeStdinToStdout() ? 0 : 1;
   } catch (...) {  // out of memory under the limit: the picture is simply not there
@@ -93,11 +104,13 @@ std::optional<int> DecodeBackgroundIfAsked() {
   }
 }
 
+BackgroundPicture::BackgroundPicture(QWidget& window) : window_(window) {
+  deadline_.setSingleShot(true);
+  QObject::connect(&deadline_, &QTimer::timeout, &window_, [this] { End(false); });
+}
+
 BackgroundPicture::~BackgroundPicture() {
-  if (!Decoding()) return;
-  QObject::disconnect(&decoder_, nullptr, nullptr, nullptr);
-  decoder_.kill();
-  decoder_.waitForFinished(1000);
+  if (Decoding()) End(false);
 }
 
 void BackgroundPicture::Start(ChecksumPlatform& platform) {
@@ -106,50 +119,76 @@ void BackgroundPicture::Start(ChecksumPlatform& platform) {
   const std::u16string name(kBackgroundFile, kBackgroundFile + std::strlen(kBackgroundFile));
   const Stream stream = platform.OpenStream(name.c_str());
   struct stat st{};
+  int pipe[2];
   if (!stream || ::fstat(::fileno(stream.get()), &st) != 0 ||
-      static_cast<std::uint64_t>(st.st_size) > kMaxBackgroundBytes)
+      static_cast<std::uint64_t>(st.st_size) > kMaxBackgroundBytes || ::pipe2(pipe, O_CLOEXEC) != 0)
     return;
-
-  // Runs in the new process between fork and exec, while this one's other threads may hold
-  // locks that no longer exist there: system calls only. A decoder that cannot be limited,
-  // or whose parent is already gone, does not run.
-  const int file = ::fileno(stream.get());
-  const pid_t parent = ::getpid();
-  decoder_.setChildProcessModifier([file, parent] {
-    if (::dup2(file, STDIN_FILENO) != STDIN_FILENO ||
-        !Limit(RLIMIT_DATA, kDecoderMemory, kDecoderMemory) ||
-        !Limit(RLIMIT_CPU, kDecodeSeconds, kDecodeSeconds + 1) ||  // then SIGXCPU, then SIGKILL
-        !Limit(RLIMIT_CORE, 0, 0) || ::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 ||
-        ::getppid() != parent)
-      ::_exit(127);
-  });
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QString::fromLatin1(kDecoderVariable), QStringLiteral("1"));
-  decoder_.setProcessEnvironment(environment);
-  decoder_.setStandardInputFile(QProcess::nullDevice());  // replaced by bg.png above
-  decoder_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  QObject::connect(&decoder_, &QProcess::readyReadStandardOutput, &decoder_, [this] {
-    pixels_ += decoder_.readAllStandardOutput();
-    if (pixels_.size() > kPictureBytes) decoder_.kill();
-  });
-  QObject::connect(&decoder_, &QProcess::finished, &decoder_,
-                   [this](int status, QProcess::ExitStatus how) { Finished(status, how); });
+  Owned<int, CloseDescriptor, -1> pixelsFrom(pipe[0]);
+  const Owned<int, CloseDescriptor, -1> pixelsTo(pipe[1]);
 
   // This very program, as it runs now (also when its file has been replaced since), or the
-  // emulator the suites run it under.
+  // emulator the suites run it under; the picture as its input, the pipe as its output, and
+  // this process's id in its environment, which makes it the decoder.
   const QString& launcher = DecoderLauncherSeam::Program();
-  if (launcher.isEmpty())
-    decoder_.start(QStringLiteral("/proc/self/exe"), {});
-  else
-    decoder_.start(launcher, {QCoreApplication::applicationFilePath()});
+  const QByteArray program = launcher.isEmpty() ? QByteArray("/proc/self/exe") : QFile::encodeName(launcher);
+  const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+  std::vector<char*> argv = {const_cast<char*>(program.constData())};
+  if (!launcher.isEmpty()) argv.push_back(const_cast<char*>(self.constData()));
+  argv.push_back(nullptr);
+  std::string marker = std::string(kDecoderVariable) + "=" + std::to_string(::getpid());
+  std::vector<char*> environment;
+  for (char** variable = environ; *variable; ++variable)
+    if (std::strncmp(*variable, marker.c_str(), std::strlen(kDecoderVariable) + 1) != 0)
+      environment.push_back(*variable);
+  environment.push_back(marker.data());
+  environment.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  if (::posix_spawn_file_actions_init(&actions) != 0) return;
+  const bool spawned =
+      ::posix_spawn_file_actions_adddup2(&actions, ::fileno(stream.get()), STDIN_FILENO) == 0 &&
+      ::posix_spawn_file_actions_adddup2(&actions, pixelsTo.get(), STDOUT_FILENO) == 0 &&
+      ::posix_spawn(&decoder_, program.constData(), &actions, nullptr, argv.data(),
+                    environment.data()) == 0;
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (!spawned) {
+    decoder_ = 0;
+    return;
+  }
+  pixelsFrom_ = std::move(pixelsFrom);
+  ::fcntl(pixelsFrom_.get(), F_SETFL, ::fcntl(pixelsFrom_.get(), F_GETFL) | O_NONBLOCK);
+  readable_ = std::make_unique<QSocketNotifier>(pixelsFrom_.get(), QSocketNotifier::Read);
+  QObject::connect(readable_.get(), &QSocketNotifier::activated, &window_, [this] { Read(); });
   // The processor-time limit ends a decoder that works too long even while a long command
   // keeps this thread from its timers; this ends one that makes no progress at all.
-  QTimer::singleShot(kDecodeSeconds * 1000, &decoder_, [this] { decoder_.kill(); });
+  deadline_.start(kDecodeSeconds * 1000);
 }
 
-void BackgroundPicture::Finished(int status, QProcess::ExitStatus how) {
-  pixels_ += decoder_.readAllStandardOutput();
-  if (how == QProcess::NormalExit && status == 0 && pixels_.size() == kPictureBytes) {
+void BackgroundPicture::Read() {
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(pixelsFrom_.get(), chunk, sizeof chunk);
+    if (got > 0) {
+      pixels_.append(chunk, got);
+      if (pixels_.size() > kPictureBytes) return End(false);
+    } else if (got == 0) {
+      return End(true);
+    } else if (errno != EINTR) {
+      if (errno != EAGAIN) End(false);
+      return;
+    }
+  }
+}
+
+void BackgroundPicture::End(bool finished) {
+  readable_.reset();
+  pixelsFrom_.reset();
+  deadline_.stop();
+  // A decoder that closed its output is ending by itself; any other is ended here.
+  if (!finished) ::kill(decoder_, SIGKILL);
+  int status = 0;
+  while (::waitpid(decoder_, &status, 0) < 0 && errno == EINTR) continue;
+  decoder_ = 0;
+  if (finished && WIFEXITED(status) && WEXITSTATUS(status) == 0 && pixels_.size() == kPictureBytes) {
     QImage picture(kWindowWidth, kWindowHeight, QImage::Format_ARGB32_Premultiplied);
     if (!picture.isNull() && picture.sizeInBytes() == kPictureBytes) {
       std::memcpy(picture.bits(), pixels_.constData(), static_cast<std::size_t>(kPictureBytes));

@@ -3,11 +3,17 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QProcess>
+#include <QTimer>
+#include <memory>
 #include <optional>
 
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "engine/owned.h"
 #include "engine/platform.h"
 
+class QSocketNotifier;
 class QWidget;
 
 namespace tav::qt {
@@ -26,7 +32,7 @@ std::optional<int> DecodeBackgroundIfAsked();
 // window's own process: the window appears and answers at once, whatever bg.png holds.
 class BackgroundPicture {
  public:
-  explicit BackgroundPicture(QWidget& window) : window_(window) {}
+  explicit BackgroundPicture(QWidget& window);
   ~BackgroundPicture();
   BackgroundPicture(const BackgroundPicture&) = delete;
   BackgroundPicture& operator=(const BackgroundPicture&) = delete;
@@ -37,14 +43,21 @@ class BackgroundPicture {
 
   const QImage& Image() const { return image_; }
   // While the decoder runs; its process id, for the suites (0 when none runs).
-  bool Decoding() const { return decoder_.state() != QProcess::NotRunning; }
-  qint64 DecoderId() const { return decoder_.processId(); }
+  bool Decoding() const { return decoder_ > 0; }
+  qint64 DecoderId() const { return decoder_; }
 
  private:
-  void Finished(int status, QProcess::ExitStatus how);
+  void Read();
+  // Ends the decoder (killed unless it finished its output) and takes the picture if it came
+  // whole from a decoder that succeeded.
+  void End(bool finished);
 
   QWidget& window_;
-  QProcess decoder_;
+  pid_t decoder_ = 0;
+  static void CloseDescriptor(int fd) { ::close(fd); }
+  Owned<int, CloseDescriptor, -1> pixelsFrom_;  // the pipe the decoder writes into
+  std::unique_ptr<QSocketNotifier> readable_;
+  QTimer deadline_;
   QByteArray pixels_;
   QImage image_;
 };
