@@ -3,8 +3,15 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <chrono>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <thread>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "engine/platform.h"
 #include "engine/text.h"
@@ -15,11 +22,18 @@
 namespace tav::qt {
 namespace {
 
+#ifdef TAV_TEST_EMULATOR
+constexpr const char* kEmulator = TAV_TEST_EMULATOR;
+#else
+constexpr const char* kEmulator = "";
+#endif
+
 // A window in a scratch current folder (where bg.png is looked for), its boxes caught.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     QDir::setCurrent(scratch_.path());
+    DecoderLauncherSeam::Set(QString::fromLocal8Bit(kEmulator));  // the decoder is this suite too
     MessageSeam::SetHook([this](const QString& caption, const QString& text, MessageIcon) {
       captions_ << caption;
       texts_ << text;
@@ -30,11 +44,17 @@ class WindowTest : public ::testing::Test {
     MessageSeam::Clear();
     FileChooserSeam::Clear();
   }
-  MainWindow& Open() {
-    window_ = std::make_unique<MainWindow>(DefaultPlatform());
-    window_->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    return *window_;
+  MainWindow& Open(std::unique_ptr<MainWindow>* into = nullptr) {
+    std::unique_ptr<MainWindow>& window = into ? *into : window_;
+    window = std::make_unique<MainWindow>(DefaultPlatform());
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return *window;
+  }
+  // What a window shows once its picture's decoder has ended.
+  static QImage Settled(MainWindow& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.Background().Decoding(); }, 30000));
+    return window.grab().toImage();
   }
   template <class T = QLineEdit>
   T* Find(const char* name) { return window_->findChild<T*>(name); }
@@ -252,6 +272,93 @@ TEST_F(WindowTest, RealDialogListsEveryFileFromThePreviousChoice) {
   ASSERT_EQ(picks.size(), 1);
   // The rows are filtered anew from the model's filters when it next sorts: those decide.
   EXPECT_EQ(model->nameFilters(), QStringList{"*"});
+}
+
+// One colour, written as a progressive JPEG.
+QByteArray ProgressiveJpeg(QSize size) {
+  QImage picture(size, QImage::Format_RGB32);
+  picture.fill(QColor(40, 90, 160));
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  EXPECT_TRUE(writer.write(picture));
+  return buffer.data();
+}
+
+// A colour as a failure shows it: #aarrggbb.
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+std::string Colour(QRgb rgb) { return QColor::fromRgba(rgb).name(QColor::HexArgb).toStdString(); }
+
+// Whether a child process has ended (left unreaped if it has).
+bool Ended(qint64 pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
+}
+
+// bg.png scaled to 1280 by 720 whatever its size, once, its transparent parts over white.
+// Missing, unreadable, a FIFO (which must not keep the window from opening), or a picture
+// whose decoding needs more memory than the decoder may take: the window is white. The
+// probes lie where no control covers the picture.
+TEST_F(WindowTest, BackgroundScaledOnceOrWhite) {
+  const std::pair<QPoint, QRgb> probes[] = {{{5, 100}, qRgb(255, 0, 0)}, {{1265, 100}, qRgb(0, 255, 0)},
+                                            {{600, 600}, qRgb(0, 0, 255)}, {{700, 600}, qRgba(255, 255, 0, 0)}};
+  QImage quadrants(64, 36, QImage::Format_ARGB32);  // each colour fills one quadrant
+  QPainter painter(&quadrants);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  for (const auto& [at, colour] : probes)
+    painter.fillRect(at.x() < 640 ? 0 : 32, at.y() < 360 ? 0 : 18, 32, 18, QColor::fromRgba(colour));
+  painter.end();
+  // Its header asks for 8192 x 4096 (the bound) with colour at full resolution: the picture's
+  // 128 MiB and its 192 MiB of coefficients are more than 256 MiB. Decoded without a limit,
+  // its missing scans would show grey.
+  QByteArray huge = ProgressiveJpeg({64, 32});
+  const qsizetype frame = huge.indexOf("\xff\xc2");
+  huge.replace(frame + 5, 4, QByteArray::fromHex("10002000")).replace(frame + 11, 1, "\x11");
+  for (const char* picture : {"none", "unreadable", "fifo", "quadrants", "too much memory"}) {
+    SCOPED_TRACE(picture);
+    if (picture[0] == 't' && kEmulator[0]) continue;  // qemu-user applies no memory limit
+    QFile::remove("bg.png");
+    if (picture[0] == 'u') WriteFile("bg.png", "\x89PNG not really");
+    if (picture[0] == 'f') { ASSERT_EQ(::mkfifo("bg.png", 0600), 0); }
+    if (picture[0] == 'q') quadrants.save("bg.png");
+    if (picture[0] == 't') WriteFile("bg.png", huge);
+    const QImage shot = Settled(Open());
+    const bool shown = picture[0] == 'q';
+    for (const auto& [at, colour] : probes)
+      EXPECT_EQ(Colour(shot.pixel(at)), Colour(shown && qAlpha(colour) ? colour : kWhite));
+    EXPECT_EQ(window_->Background().Image().size(), shown ? QSize(1280, 720) : QSize(0, 0));
+  }
+}
+
+// A picture that takes far longer to decode than it may: a progressive JPEG whose last scan
+// comes 20000 times (a minute's work here). The windows are up, and take a click, while it is
+// being decoded, and stay white. Its decoder is ended by the limit on its processor time even
+// while a long command holds the event loop (no timer fires then), and by the deadline when
+// it makes no progress at all (here: stopped).
+TEST_F(WindowTest, SlowBackgroundNeitherHoldsTheWindowNorShows) {
+  QByteArray jpeg = ProgressiveJpeg({4096, 2048});
+  const qsizetype last = jpeg.lastIndexOf("\xff\xda");  // up to the end marker
+  jpeg.insert(jpeg.size() - 2, jpeg.mid(last, jpeg.size() - 2 - last).repeated(20000));
+  WriteFile("bg.png", jpeg);
+  std::unique_ptr<MainWindow> stopped;
+  MainWindow& busy = Open();
+  Open(&stopped);
+  FileChooserSeam::SetNextFileName(scratch_.filePath("bg.png"));
+  Click("browseButton");
+  EXPECT_EQ(Find("pathDisplay")->text(), scratch_.filePath("bg.png"));
+  const qint64 decoders[] = {busy.Background().DecoderId(), stopped->Background().DecoderId()};
+  ASSERT_TRUE(decoders[0] > 0 && decoders[1] > 0) << "both pictures should still be decoding";
+  ::kill(static_cast<pid_t>(decoders[1]), SIGSTOP);
+  // No events meanwhile. The limit is 5 s of processor time, however long that takes on a
+  // busy machine; the picture takes a minute's.
+  for (QDeadlineTimer bound(100000); !Ended(decoders[0]) && !bound.hasExpired();)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(Ended(decoders[0]));
+  for (MainWindow* window : {&busy, stopped.get()}) {
+    EXPECT_EQ(Colour(Settled(*window).pixel(600, 600)), Colour(kWhite));
+    EXPECT_TRUE(window->Background().Image().isNull());
+  }
 }
 
 }  // namespace
