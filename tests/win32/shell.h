@@ -98,15 +98,14 @@ inline void DropFiles(HWND window, const std::wstring& names) {
 // The file holding "abc" that the suite's start writes into its working folder.
 inline std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
 
-inline const SeenBox kMissingFileWarning = {
-    L"경고", L"지정된 파일이 없습니다. 파일을 선택 한후에 해시섬 확인을 진행해 주세요",
-    LoadIconW(nullptr, IDI_WARNING)};
+inline const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니다. 파일을 선택 한후에 해시섬 확인을 진행해 주세요",
+                                            LoadIconW(nullptr, IDI_WARNING)};
 
-// The main window created and shown as tavrinel.exe does it, started with `commandLine`, with
-// fresh state; destroyed afterwards.
+// The main window created and shown as tavrinel.exe started with `line` does it, with fresh
+// state; destroyed afterwards.
 struct MainWindow {
-  explicit MainWindow(const wchar_t* commandLine = L"tavrinel.exe") {
-    ShowMainWindow(window, SW_SHOWNORMAL, commandLine);
+  explicit MainWindow(const wchar_t* line = L"tavrinel.exe") {
+    ShowMainWindow(window, SW_SHOWNORMAL, line);
   }
   ~MainWindow() {
     DestroyWindow(window);
