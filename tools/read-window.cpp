@@ -1,7 +1,7 @@
-// For the release check: what the running tavrinel.exe's window shows, read from outside it.
-// Prints the path box's text, then whether the run button can be pressed; with `close`, closes
-// the window as its close box does. Exits 1 without the window. Built alone by
-// tools/test-release.sh, which has no test build.
+// For the release check (tools/test-release.sh builds it alone): what the running
+// tavrinel.exe's window shows, read from outside it, as tools/drive-desktop.py reads the Qt
+// window. Prints the path box's text, then whether the run button can be pressed; with
+// `close`, closes the window as its close box does. Exits 1 without the window.
 #include <windows.h>
 
 #include <cstdio>
