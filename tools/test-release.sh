@@ -357,11 +357,10 @@ installer_title "Tavrinel $version Setup" LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # Once it is closed, both do their work.
 rm -f "$instdir/README.txt"
-if ! tav_retry 2 60 install_silently '[ "$code" = 0 ] && [ -f "$instdir/README.txt" ]'; then
-  cat "$work/setup.log"
-fi
+installed_again() { [ "$code" = 0 ] && cmp -s "$zipped/README.txt" "$instdir/README.txt"; }
+tav_retry 2 60 install_silently installed_again || cat "$work/setup.log"
 check "the silent install over the closed program ends with 0 (got $code) and installs again" \
-  cmp "$zipped/README.txt" "$instdir/README.txt"
+  installed_again
 # The uninstaller ends before the copy of itself that removes it (and then the folder) does.
 uninstall_silently() {
   [ -f "$instdir/tavrinel.exe" ] || return 1  # gone already: nothing to try again
