@@ -372,9 +372,11 @@ unzip -q "$zip" -d "$folder"
 folder="$folder/$top"
 readme="$folder/README.txt"
 windows_readme() {
-  grep -q '설치는 필요 없습니다' "$1" && grep -q 'Nothing to install' "$1" && ! grep -qv $'\r$' "$1"
+  grep -q '설치는 필요 없습니다' "$1" && grep -q 'Nothing to install' "$1" && grep -q 'shell:sendto' "$1" &&
+    ! grep -qv $'\r$' "$1"
 }
-check "the readme is in Korean and English, with Windows line ends" windows_readme "$readme"
+check "the readme is in Korean and English, says how to add Send To, with Windows line ends" \
+  windows_readme "$readme"
 
 tav_wine "$win_build/wineprefix"
 (cd "$folder" && exec "$wine" tavrinel.exe) >"$work/wine.log" 2>&1 &

@@ -8,21 +8,24 @@
 # dist/ folders must be byte for byte the same (the files that differ are named, with
 # diffoscope's account of how), and so must a third release, rebuilt from the source archive
 # alone as the README tells. Then, in a scratch Wine prefix on a private X server, the
-# installer runs silently; the files, the Start-menu shortcut (its working folder above all)
-# and the uninstall entry are checked; the program is started from the shortcut's folder until
-# its window is up; the installer's window is seen in Korean and in English; the registered
-# quiet uninstall runs, and nothing of the install may be left. Screenshots of failures go to
-# build/test-release/. Only the committed HEAD is tested: uncommitted changes are not in it.
+# installer runs silently; the files, the Start-menu and Send To shortcuts (their working
+# folder above all) and the uninstall entry are checked; the program is started through Send
+# To with a file until its window shows that file; while it runs, a silent install and the
+# registered quiet uninstall must end with 2 and change nothing; the installer's window is seen
+# in Korean and in English; once it is closed, both must end with 0, and nothing of the
+# install may be left. Screenshots of failures go to build/test-release/. Only the committed
+# HEAD is tested: uncommitted changes are not in it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # Bounded: the whole run ends within half an hour, and its exit commands still run.
 tav_bounded 1800 "$@"
 tav_utf8
 # Wine, a virtual X server, xdotool and ImageMagick's import for the installer's run; lnkinfo
-# to read the shortcut; diffoscope to tell how two files differ; locales for a second locale.
+# to read the shortcuts; the cross compiler for the probe that reads the program's window;
+# diffoscope to tell how two files differ; locales for a second locale.
 # tools/release.sh installs what a release needs.
 tav_need git wine64 xvfb xauth xdotool x11-utils imagemagick liblnk-utils diffoscope-minimal \
-  locales binutils-mingw-w64-x86-64
+  locales binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
 
 commit="$(git -C "$root" rev-parse HEAD)"
 if [ -n "$(git -C "$root" status --porcelain)" ]; then
@@ -180,15 +183,25 @@ local_app_data="$(win_var LOCALAPPDATA)"
 instdir_win="$local_app_data\\Programs\\Tavrinel"
 instdir="$(unix_path "$instdir_win")"
 shortcut="$(unix_path "$(win_var APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Tavrinel.lnk")"
+sendto_win="$(win_var APPDATA)\\Microsoft\\Windows\\SendTo\\Tavrinel.lnk"
+sendto="$(unix_path "$sendto_win")"
+temp="$(unix_path "$(win_var TEMP)")"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrinel'
 reg_value() {  # value name: its data as reg query prints it
   w reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 entry_exists() { w reg query "$key" >/dev/null 2>&1; }
 user_files() {  # every file of the user's profile, but the temporary ones
-  (cd "$WINEPREFIX/drive_c/users" && find . -type f ! -path '*/AppData/Local/Temp/*' | sort)
+  (cd "$WINEPREFIX/drive_c/users" &&
+   find . -type f ! -path '*/AppData/Local/Temp/*' ! -path "./${temp#"$WINEPREFIX/drive_c/users/"}/*" |
+   sort)
 }
 user_files >"$work/files-before"
+
+# What a running tavrinel.exe shows, read from outside its window (the path box, the run
+# button), and a way to close it as its close box does.
+x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static -I"$root" \
+  -o "$work/probe.exe" "$root/tools/read-window.cpp"
 
 # On a slow or busy machine Wine may lose a start: each start below is retried (tav_retry).
 wid=""
@@ -198,11 +211,19 @@ find_window() {  # title prefix
 }
 window_gone() { ! find_window "$1"; }
 
-# The silent install; the command may end before its effects are all visible.
-install_silently() { w "$setup" /S >>"$work/setup.log" 2>&1 || true; }
-installed() { [ -f "$instdir/uninstall.exe" ] && [ -f "$shortcut" ] && entry_exists; }
-if ! tav_retry 2 60 install_silently installed; then
-  check "the silent install makes the files, the shortcut and the uninstall entry" false
+# Each installer and uninstaller run keeps its exit code in `code`; its effects may come after
+# the command ends.
+code=""
+run_code() {  # log, command...
+  local log="$1"
+  shift
+  code=0
+  w "$@" >>"$log" 2>&1 || code=$?
+}
+install_silently() { run_code "$work/setup.log" "$setup" /S; }
+installed() { [ -f "$instdir/uninstall.exe" ] && [ -f "$shortcut" ] && [ -f "$sendto" ] && entry_exists; }
+if ! tav_retry 2 60 install_silently '[ "$code" = 0 ] && installed'; then
+  check "the silent install ends with 0 (got $code) and makes the files, the shortcuts and the entry" false
   cat "$work/setup.log"
   ls -la "$instdir" 2>&1 || true
   show_state install
@@ -215,15 +236,20 @@ printf '%s\n' LICENSE.txt README.txt bg.png tavrinel.exe uninstall.exe >"$work/i
 check "the install folder holds the zip's files and the uninstaller, nothing more" \
   diff -u "$work/install-expected" "$work/installed"
 
-# The shortcut: lnkinfo reads the Shell Link's own fields.
-lnkinfo "$shortcut" >"$work/lnk" 2>&1 || true
-lnk_field() { tr -d '\r' <"$work/lnk" | sed -n "s/^[[:space:]]*$1[[:space:]]*: //p" | sed -n 1p; }
-working="$(lnk_field 'Working directory')"
-target="$(lnk_field 'Local path')"
-check "the shortcut starts $instdir_win\\tavrinel.exe (got $target)" \
-  test "$target" = "$instdir_win\\tavrinel.exe"
-check "the shortcut's working folder is the install folder, beside bg.png (got $working)" \
-  test "$working" = "$instdir_win"
+# The shortcuts: lnkinfo reads the Shell Link's own fields. Both start the program in the
+# install folder, where it finds bg.png; Send To adds the chosen files after no arguments.
+for link in "$shortcut" "$sendto"; do
+  lnkinfo "$link" >"$work/lnk" 2>&1 || true
+  lnk_field() { tr -d '\r' <"$work/lnk" | sed -n "s/^[[:space:]]*$1[[:space:]]*: //p" | sed -n 1p; }
+  name="$(basename "$(dirname "$link")")/$(basename "$link")"
+  target="$(lnk_field 'Local path')"
+  check "$name starts $instdir_win\\tavrinel.exe (got $target)" \
+    test "$target" = "$instdir_win\\tavrinel.exe"
+  check "$name gives it no arguments (got \"$(lnk_field 'Command line arguments')\")" \
+    test -z "$(lnk_field 'Command line arguments')"
+  check "$name's working folder is the install folder, beside bg.png (got $(lnk_field 'Working directory'))" \
+    test "$(lnk_field 'Working directory')" = "$instdir_win"
+done
 
 check "the entry is named Tavrinel" test "$(reg_value DisplayName)" = Tavrinel
 check "the entry has the version $version" test "$(reg_value DisplayVersion)" = "$version"
@@ -233,12 +259,14 @@ size_kib=$(( $(cat "$instdir"/* 2>/dev/null | wc -c) / 1024 ))
 estimated=$(( $(reg_value EstimatedSize) + 0 ))
 near_size() { [ "$estimated" -ge $((size_kib - 8)) ] && [ "$estimated" -le $((size_kib + 8)) ]; }
 check "the entry's size is the files' ($estimated KiB, files $size_kib KiB)" near_size
+# Both run the uninstaller in place (_?=), so that its exit code is the uninstall's own.
+uninstaller="$instdir_win\\uninstall.exe"
+check "the entry's uninstall command runs it in place (got $(reg_value UninstallString))" \
+  test "$(reg_value UninstallString)" = "\"$uninstaller\" _?=$instdir_win"
 quiet="$(reg_value QuietUninstallString)"
-check "the entry has a quiet uninstall command (got $quiet)" \
-  test "$quiet" = "\"$instdir_win\\uninstall.exe\" /S"
+check "the entry has a quiet uninstall command run in place (got $quiet)" \
+  test "$quiet" = "\"$uninstaller\" /S _?=$instdir_win"
 
-# Started as the shortcut starts it: from its working folder.
-working_unix="$(unix_path "${working:-C:\\}")"
 # One program at a time in the background, its output appended to a log: a retry ends the try
 # before it, and the script's end ends the last.
 background=""
@@ -254,20 +282,56 @@ start_background() {  # log, command...
   background=$!
   tav_at_exit "kill $background 2>/dev/null; wait $background 2>/dev/null; true"
 }
-start_program() { start_background "$work/program.log" env -C "$working_unix" "$wine" tavrinel.exe; }
-program_window() { find_window 'Tavrinel Ver '; }
-if tav_retry 2 60 start_program program_window; then
-  check "the installed program shows its window: $(xdotool getwindowname "$wid")" true
+
+# Started as Explorer's Send To starts it, with a file whose name has spaces and Hangul, from
+# another folder: the shortcut's working folder and the file selected in its window.
+chosen="$work/내려받은 파일 (1).iso"
+printf abc >"$chosen"
+chosen_win="$(w winepath -w "$chosen" 2>/dev/null | tr -d '\r')"
+probe() { w "$work/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+close_program() {  # as its close box does
+  probe close >/dev/null || true
+  wait_for 30 window_gone 'Tavrinel Ver ' || { echo "the program's window stayed"; show_state program-end; }
+  stop_background
+}
+start_program() {
+  close_program
+  start_background "$work/program.log" env -C "$work" "$wine" start "$sendto_win" "$chosen_win"
+}
+shows_chosen() { [ "$(probe)" = "$chosen_win"$'\n'"run enabled" ]; }
+if tav_retry 2 60 start_program 'find_window "Tavrinel Ver " && shows_chosen'; then
+  check "started through Send To, the program shows $chosen_win, ready to run" true
 else
-  check "the installed program shows its window" false
+  check "started through Send To, the program shows $chosen_win, ready to run (shows: $(probe | tr '\n' ' '))" false
   echo "  the program's output:"
   sed 's/^/    /' "$work/program.log"
   show_state program
 fi
-stop_background
-# The uninstaller cannot remove a program still running.
-wait_for 30 window_gone 'Tavrinel Ver ' ||
-  { echo "the program's window stayed"; show_state program-end; }
+# Wine names the process that owns each of its windows, and keeps its current folder in step.
+cwd="$(readlink "/proc/$(xdotool getwindowpid "$wid" 2>/dev/null)/cwd" 2>/dev/null)" || true
+check "it runs in the install folder, where bg.png is (got ${cwd:-nothing})" test "$cwd" -ef "$instdir"
+
+# While it runs, neither a silent install nor the registered quiet uninstall may change
+# anything, and both must say so with exit code 2.
+state() {  # every file of the install and both shortcuts, with size and time; the entry
+  # What is missing is said, not failed on: it is the difference looked for.
+  { find "$instdir" "$shortcut" "$sendto" -printf '%p %s %T@\n' 2>&1 | sort
+    (cd "$instdir" && sha256sum -- *) 2>&1
+    w reg query "$key" 2>&1 | tr -d '\r'; } || true
+}
+state >"$work/state-before"
+refused() {  # what, log, command...
+  local what="$1"
+  shift
+  tav_retry 2 60 "run_code $(printf '%q ' "$@")" '[ "$code" = 2 ]' || true
+  check "$what, with Tavrinel running, ends with 2 (got $code)" test "$code" = 2
+  state >"$work/state-now"
+  check "$what, with Tavrinel running, changes nothing" \
+    diff -u "$work/state-before" "$work/state-now"
+}
+refused "the silent install" "$work/setup.log" "$setup" /S
+refused "the quiet uninstall" "$work/uninstall.log" "$uninstaller" /S "_?=$instdir_win"
+close_program
 
 # The installer speaks the user's language: Korean under a Korean locale, English otherwise.
 setup_environment=()
@@ -291,15 +355,18 @@ installer_title() {  # title prefix, environment...
 installer_title "Tavrinel $version 설치" "${korean[@]}"
 installer_title "Tavrinel $version Setup" LANG=C.UTF-8 LC_ALL=C.UTF-8
 
-# The quiet uninstall as the Apps list runs it. The uninstaller copies itself to the temporary
-# folder, starts that copy and ends at once: the removal is waited for, not the command.
-uninstaller="$(sed -n 's/^"\(.*\)" \/S$/\1/p' <<<"$quiet")"
-uninstaller="${uninstaller:-$instdir_win\\uninstall.exe}"
+# Once it is closed, both do their work.
+rm -f "$instdir/README.txt"
+installed_again() { [ "$code" = 0 ] && cmp -s "$zipped/README.txt" "$instdir/README.txt"; }
+tav_retry 2 60 install_silently installed_again || cat "$work/setup.log"
+check "the silent install over the closed program ends with 0 (got $code) and installs again" \
+  installed_again
+# The uninstaller ends before the copy of itself that removes it (and then the folder) does.
 uninstall_silently() {
-  [ -f "$instdir/uninstall.exe" ] || return 1  # gone already: nothing to try again
-  w "$uninstaller" /S >>"$work/uninstall.log" 2>&1 || true
+  [ -f "$instdir/tavrinel.exe" ] || return 1  # gone already: nothing to try again
+  run_code "$work/uninstall.log" "$uninstaller" /S "_?=$instdir_win"
 }
-removed() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && ! entry_exists; }
+removed() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && [ ! -e "$sendto" ] && ! entry_exists; }
 if ! tav_retry 2 60 uninstall_silently removed; then
   cat "$work/uninstall.log"
   echo "  left in $instdir:"
@@ -307,8 +374,9 @@ if ! tav_retry 2 60 uninstall_silently removed; then
   show_state uninstall
 fi
 timeout 60 "$wineserver" -w || true
+check "the quiet uninstall ends with 0 (got $code)" test "$code" = 0
 check "the uninstall removed the install folder" test ! -e "$instdir"
-check "the uninstall removed the shortcut" test ! -e "$shortcut"
+check "the uninstall removed both shortcuts" test ! -e "$shortcut" -a ! -e "$sendto"
 no_entry() { ! entry_exists; }
 check "the uninstall removed the entry" no_entry
 user_files >"$work/files-after"

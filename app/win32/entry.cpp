@@ -2,8 +2,13 @@
 #include "app/win32/entry.h"
 
 #include <gdiplus.h>
+#include <shellapi.h>
 
+#include <string>
+
+#include "engine/checksums.h"
 #include "engine/owned.h"
+#include "window/commands.h"
 #include "window/layout.h"
 #include "window/win32/main_window.h"
 
@@ -48,12 +53,38 @@ int RunMessageLoop() {
 }
 
 namespace {
+void FreeArguments(wchar_t** arguments) { LocalFree(arguments); }
+using Arguments = Owned<wchar_t**, FreeArguments>;
+}  // namespace
+
+void ShowMainWindow(HWND window, int showCommand, const wchar_t* commandLine) {
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  int count = 0;
+  const Arguments arguments(CommandLineToArgvW(commandLine, &count));
+  if (!arguments || count < 2) return;
+  // A drop always names a full path; a name relative to the current folder is made full now,
+  // before the open-file dialog may move that folder.
+  const wchar_t* const named = arguments.get()[1];
+  std::wstring path(GetFullPathNameW(named, 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      GetFullPathNameW(named, static_cast<DWORD>(path.size()), path.data(), nullptr);
+  if (length == 0 || length >= path.size()) {
+    // An empty name, which names no file (and no drop can give).
+    SharedUi().ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    return;
+  }
+  AcceptDroppedPath(SharedState(), SharedUi(),
+                    {reinterpret_cast<const char16_t*>(path.data()), length});
+}
+
+namespace {
 void ShutDownGdiPlus(ULONG_PTR token) { Gdiplus::GdiplusShutdown(token); }
 // GDI+ runs while its start-up token is held: shut down last, after the window is gone.
 using GdiPlus = Owned<ULONG_PTR, ShutDownGdiPlus>;
 }  // namespace
 
-int RunApplication(HINSTANCE instance, int showCommand) {
+int RunApplication(HINSTANCE instance, int showCommand, const wchar_t* commandLine) {
   const Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
   GdiPlus gdiplus;
   Gdiplus::GdiplusStartup(gdiplus.put(), &input, nullptr);
@@ -62,8 +93,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
   RegisterMainClass(instance);
   const HWND window = CreateMainWindow(instance);
   if (!window) return 1;
-  ShowWindow(window, showCommand);
-  UpdateWindow(window);
+  ShowMainWindow(window, showCommand, commandLine);
   return RunMessageLoop();
 }
 

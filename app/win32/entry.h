@@ -14,7 +14,13 @@ HWND CreateMainWindow(HINSTANCE instance);
 // Runs until WM_QUIT, waiting while the queue is empty; returns the quit message's code.
 int RunMessageLoop();
 
+// Shows the main window; then the file named first on `commandLine` after the program's own
+// name (as Send To starts it) becomes the selection exactly as a drop of it would, made full
+// against the current folder. Nothing after it is read; without it nothing is selected.
+void ShowMainWindow(HWND window, int showCommand, const wchar_t* commandLine);
+
 // The whole program: start GDI+, register, create and show, loop, shut GDI+ down.
-int RunApplication(HINSTANCE instance, int showCommand);
+// `commandLine` is the process's whole command line (GetCommandLineW).
+int RunApplication(HINSTANCE instance, int showCommand, const wchar_t* commandLine);
 
 }  // namespace tav::win32

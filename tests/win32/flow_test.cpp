@@ -8,12 +8,6 @@
 namespace tav::win32::testing {
 namespace {
 
-const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니다. 파일을 선택 한후에 해시섬 확인을 진행해 주세요",
-                                     LoadIconW(nullptr, IDI_WARNING)};
-
-// The file holding "abc" that the suite's start writes into its working folder.
-std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
-
 // Three files dropped (the first is taken), a run, a copy through the real clipboard pasted
 // into the compare box, a compare; the compare box holds 255 units, one more matches nothing. A
 // drop of 263 units whose first 259 name another file that exists: refused with the run's

@@ -95,9 +95,18 @@ inline void DropFiles(HWND window, const std::wstring& names) {
   SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
 }
 
-// The main window created as tavrinel.exe creates it, with fresh state; destroyed afterwards.
+// The file holding "abc" that the suite's start writes into its working folder.
+inline std::wstring Abc() { return std::filesystem::absolute("abc.txt").wstring(); }
+
+inline const SeenBox kMissingFileWarning = {L"경고", L"지정된 파일이 없습니다. 파일을 선택 한후에 해시섬 확인을 진행해 주세요",
+                                            LoadIconW(nullptr, IDI_WARNING)};
+
+// The main window created and shown as tavrinel.exe started with `line` does it, with fresh
+// state; destroyed afterwards.
 struct MainWindow {
-  MainWindow() { ShowWindow(window, SW_SHOWNORMAL), UpdateWindow(window); }
+  explicit MainWindow(const wchar_t* line = L"tavrinel.exe") {
+    ShowMainWindow(window, SW_SHOWNORMAL, line);
+  }
   ~MainWindow() {
     DestroyWindow(window);
     // Its WM_QUIT must not end the next test's modal boxes at once.

@@ -13,7 +13,7 @@ const wchar_t* const kClassOfKind[] = {L"STATIC", L"EDIT", L"BUTTON", L"msctls_p
 TEST(MainWindow, CreatedAsLaidOutAndEndedByItsQuitMessage) {
   WindowWatch watch;
   PostQuitMessage(7);  // the message loop ends as soon as it runs, with this code
-  EXPECT_EQ(RunApplication(Instance(), SW_SHOWNORMAL), 7);
+  EXPECT_EQ(RunApplication(Instance(), SW_SHOWNORMAL, L"tavrinel.exe"), 7);
   const HWND window = watch.created.at(0).window;
   Asked frame = watch.created[0].asked;  // the class is named like the title
   std::get<4>(frame) = std::get<5>(frame) = 0;  // wherever the system places it
