@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "engine/checksums.h"
 #include "engine/owned.h"
 #include "window/commands.h"
 #include "window/layout.h"
@@ -62,7 +61,8 @@ void ShowMainWindow(HWND window, int showCommand, const wchar_t* commandLine) {
   UpdateWindow(window);
   int count = 0;
   const Arguments arguments(CommandLineToArgvW(commandLine, &count));
-  if (!arguments || count < 2) return;
+  // An empty name names no file: nothing is selected, as for a drop that names none.
+  if (!arguments || count < 2 || arguments.get()[1][0] == L'\0') return;
   // A drop always names a full path; a name relative to the current folder is made full now,
   // before the open-file dialog may move that folder.
   const wchar_t* const named = arguments.get()[1];
@@ -70,8 +70,8 @@ void ShowMainWindow(HWND window, int showCommand, const wchar_t* commandLine) {
   const DWORD length =
       GetFullPathNameW(named, static_cast<DWORD>(path.size()), path.data(), nullptr);
   if (length == 0 || length >= path.size()) {
-    // An empty name, which names no file (and no drop can give).
-    SharedUi().ShowMessage(kMissingFileText, kMissingFileCaption, MessageIcon::Warning);
+    // A name the system cannot make full names no file it could read.
+    RefuseDroppedFile(SharedUi());
     return;
   }
   AcceptDroppedPath(SharedState(), SharedUi(),
