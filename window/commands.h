@@ -32,7 +32,8 @@ void ApplySelection(const AppState& state, UiOps& ui);
 void SelectFileByDialog(AppState& state, UiOps& ui);
 
 // A dropped file (the first of a drop): the path and its file title become the selection,
-// then ApplySelection. A path the selection cannot hold whole is refused (RefuseDroppedFile).
+// then ApplySelection. A path the selection cannot hold whole is refused (RefuseDroppedFile);
+// an empty one (a drop that names no file, a web link) keeps the selection without a word.
 void AcceptDroppedPath(AppState& state, UiOps& ui, std::u16string_view path);
 
 // A dropped file that cannot be read here (a path too long to hold, a file on another host):
