@@ -51,7 +51,6 @@ std::string QuotedName(std::string_view name) {
 
 void ConsoleUi::SetText(Control control, const char16_t* text) {
   texts_[static_cast<int>(control)] = text;
-  setAt_[static_cast<int>(control)] = Clock::now();
   if (trace_) std::fprintf(trace_, "set-text %s \"%s\"\n", ControlName(control), ToUtf8(text).c_str());
 }
 
@@ -83,7 +82,6 @@ void ConsoleUi::CopySelection(Control control) {
 }
 
 void ConsoleUi::ShowMessage(const char16_t* text, const char16_t* caption, MessageIcon icon) {
-  messageShown_ = true;
   if (trace_)
     std::fprintf(trace_, "message-box %s \"%s\" \"%s\"\n",
                  icon == MessageIcon::Warning ? "warning" : "plain", ToUtf8(caption).c_str(),

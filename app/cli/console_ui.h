@@ -1,7 +1,6 @@
 // A console provider of the window operations: keeps control texts, can trace every call.
 #pragma once
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -21,8 +20,6 @@ std::string QuotedName(std::string_view name);
 
 class ConsoleUi final : public UiOps {
  public:
-  using Clock = std::chrono::steady_clock;
-
   explicit ConsoleUi(std::FILE* trace) : trace_(trace) {}
 
   void SetText(Control control, const char16_t* text) override;
@@ -38,15 +35,10 @@ class ConsoleUi final : public UiOps {
   }
 
   const std::u16string& Text(Control c) const { return texts_[static_cast<int>(c)]; }
-  // When each control last had its text set (for per-pass timing).
-  Clock::time_point SetAt(Control c) const { return setAt_[static_cast<int>(c)]; }
-  bool messageShown() const { return messageShown_; }
 
  private:
   std::FILE* trace_;
   std::u16string texts_[kControlCount];
-  Clock::time_point setAt_[kControlCount];
-  bool messageShown_ = false;
 };
 
 }  // namespace tav

@@ -14,7 +14,7 @@
 
 namespace {
 
-using Clock = tav::ConsoleUi::Clock;
+using Clock = std::chrono::steady_clock;
 
 // Notes when the run's open check finished and when the five values were known.
 class TimedPlatform final : public tav::ChecksumPlatform {
