@@ -33,11 +33,12 @@ namespace {
 // environment variable, not an argument: the program's arguments are the user's.
 constexpr const char* kDecoderVariable = "TAVRINEL_BACKGROUND_DECODER";
 
-// What the decoder may spend. Its memory: twice the decoded picture's bound, room for the
-// picture and the decoder's own buffers (a progressive JPEG keeps every coefficient of the
-// whole picture, as much again). Its time: a legitimate picture at the bound decodes and
-// scales in well under a second here; a picture that takes longer than this is left white.
-constexpr rlim_t kDecoderMemory = 2 * kMaxBackgroundBytes;
+// What the decoder may spend. Its memory: twice the decoded picture's bound in all, room for
+// the picture and the decoder's own buffers (a progressive JPEG keeps every coefficient of the
+// whole picture, as much again); the limit is on its data, so the program's own code, about
+// 20 MiB of it, is taken off. Its time: a legitimate picture at the bound decodes and scales in
+// well under a second here; a picture that takes longer than this is left white.
+constexpr rlim_t kDecoderMemory = 2 * kMaxBackgroundBytes - (rlim_t{24} << 20);
 constexpr int kDecodeSeconds = 5;
 
 constexpr qsizetype kPictureBytes = qsizetype{kWindowWidth} * kWindowHeight * 4;
