@@ -306,8 +306,8 @@ TEST_F(WindowTest, BackgroundScaledOnceOrWhite) {
     painter.fillRect(at.x() < 640 ? 0 : 32, at.y() < 360 ? 0 : 18, 32, 18, QColor::fromRgba(colour));
   painter.end();
   // Its header asks for 8192 x 4096 (the bound) with colour at full resolution: the picture's
-  // 128 MiB and its 192 MiB of coefficients are more than the decoder may take. Decoded without a limit,
-  // its missing scans would show grey.
+  // 128 MiB and its 192 MiB of coefficients are more than the decoder may take. Decoded without
+  // a limit, its missing scans would show grey.
   QByteArray huge = ProgressiveJpeg({64, 32});
   const qsizetype frame = huge.indexOf("\xff\xc2");
   huge.replace(frame + 5, 4, QByteArray::fromHex("10002000")).replace(frame + 11, 1, "\x11");
